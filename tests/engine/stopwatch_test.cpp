@@ -1,0 +1,122 @@
+#include "common/failure.h"
+#include "engine/client_area.h"
+#include "engine/input_bindings.h"
+#include "engine/stopwatch.h"
+
+#include <gtest/gtest.h>
+
+namespace tovira {
+namespace {
+
+TEST(StopwatchElapsed, ResumesFromTheAccumulatedTime) {
+  Stopwatch sw;
+  sw.AccumulatedTime = 5000;
+  EXPECT_EQ(sw.Elapsed(123), 5000);  // stopped: the accumulated time only
+  sw.Start(1000);
+  EXPECT_EQ(sw.Elapsed(3000), 7000);
+}
+
+TEST(StopwatchElapsed, RunsAcrossBothCounterBoundaries) {
+  Stopwatch sw;
+  sw.Start(4294967000u);  // wraps to 0 during the run
+  EXPECT_EQ(sw.Elapsed(704u), 1000);
+  sw.Start(2147483000u);  // passes 2147483647, read as negative when signed
+  EXPECT_EQ(sw.StartTick, static_cast<std::int32_t>(2147483000u));
+  EXPECT_EQ(sw.Elapsed(2147484000u), 1000);
+}
+
+TEST(StopwatchElapsed, FaultsWhenTheTotalLeavesThe32BitRange) {
+  Stopwatch sw;
+  sw.Start(0);
+  EXPECT_EQ(sw.Elapsed(2147483647u), 2147483647);
+  EXPECT_THROW(sw.Elapsed(2147483648u), Fault);  // a run of more than 24.8 days
+  sw.AccumulatedTime = 1000;
+  EXPECT_THROW(sw.Elapsed(2147482648u), Fault);
+  EXPECT_EQ(sw.Elapsed(2147482647u), 2147483647);
+}
+
+TEST(StopwatchClear, EmptiesRecordsAndTimeButNotTheRunningFlag) {
+  Stopwatch sw;
+  sw.Start(10);
+  sw.LapTimes = {1, 2};
+  sw.AccumulatedTime = 9;
+  sw.Clear();
+  EXPECT_TRUE(sw.LapTimes.empty());
+  EXPECT_EQ(sw.AccumulatedTime, 0);
+  EXPECT_TRUE(sw.IsRunning);
+}
+
+struct PressCase {
+  PressTarget target;
+  MouseButton button;
+  std::int32_t mode;
+  bool running;
+  bool buttonsShown;
+  std::vector<Command> expected;
+};
+
+class PressBindings : public ::testing::TestWithParam<PressCase> {};
+
+TEST_P(PressBindings, GiveTheTableCommands) {
+  const auto& c = GetParam();
+  EXPECT_EQ(CommandsForPress(c.target, c.button, {c.mode, c.running, c.buttonsShown}), c.expected);
+}
+
+using enum Command;
+using enum MouseButton;
+using enum PressTarget;
+
+INSTANTIATE_TEST_SUITE_P(
+    AllRows, PressBindings,
+    ::testing::Values(
+        // Label, list and background behave alike.
+        PressCase{TimeLabel, Left, 0, false, true, {StartClick}},
+        PressCase{LapList, Left, 0, true, true, {StartClick}},
+        PressCase{Background, Right, 0, false, true, {LapClick}},
+        PressCase{TimeLabel, Right, 0, true, false, {LapClick}},
+        PressCase{Background, Left, 1, false, true, {StartClick}},
+        PressCase{LapList, Left, 1, true, true, {LapClick}},
+        PressCase{TimeLabel, Right, 1, true, true, {StartClick}},
+        PressCase{Background, Right, 1, false, false, {StartClick}},
+        PressCase{TimeLabel, Left, 2, true, true, {LapClick}},  // any mode but 0 is Lap
+        PressCase{TimeLabel, Left, -1, false, true, {StartClick}},
+        // The dial.
+        PressCase{Dial, Left, 0, false, true, {StartClick}},
+        PressCase{Dial, Right, 0, true, true, {LapClick}},
+        PressCase{Dial, Left, 1, true, true, {LapClick}},
+        PressCase{Dial, Left, 1, false, true, {ShowButtonClick, StartClick}},
+        PressCase{Dial, Left, 1, false, false, {StartClick}},
+        PressCase{Dial, Right, 1, false, false, {StartClick, ShowButtonClick}},
+        PressCase{Dial, Right, 1, true, true, {StartClick, ShowButtonClick}},
+        // The middle button and unknown buttons do nothing anywhere.
+        PressCase{Dial, Middle, 1, true, true, {}},
+        PressCase{Background, Middle, 0, false, true, {}},
+        PressCase{LapList, Other, 0, true, true, {}}));
+
+TEST(DoubleClickBindings, StartStopInNormalLapResetInLap) {
+  EXPECT_EQ(CommandsForDoubleClick({0, true, true}), std::vector<Command>{StartClick});
+  EXPECT_EQ(CommandsForDoubleClick({1, false, true}), std::vector<Command>{LapClick});
+  EXPECT_EQ(CommandsForDoubleClick({7, true, false}), std::vector<Command>{LapClick});
+}
+
+TEST(ClientAreaOnScreen, CoversTheClientAreaBelowTitleAndMenuBars) {
+  // Outer frame at pixel (100, 50), 262 x 470 with 2 px side borders; client 258 x 420.
+  const WindowGeometryTwips w{100 * 15, 50 * 15, 262 * 15, 470 * 15, 258 * 15, 420 * 15};
+  const auto r = ClientAreaOnScreen(w, TwipsPerPixel{});
+  EXPECT_EQ(r.left, 102);
+  EXPECT_EQ(r.top, 50 + 470 - 420 - 2);
+  EXPECT_EQ(r.right, 102 + 258);
+  EXPECT_EQ(r.bottom, r.top + 420);
+  EXPECT_EQ(r.toQRect(), QRect(102, 98, 258, 420));
+}
+
+TEST(ClientAreaOnScreen, RoundsHalvesToEven) {
+  // border = (3875 - 3870) / 2 = 2.5 -> 2; left = (15 + 2) / 10 = 1.7 -> 2
+  const WindowGeometryTwips w{15, 0, 3875, 6300, 3870, 6300};
+  const auto r = ClientAreaOnScreen(w, TwipsPerPixel{10, 10});
+  EXPECT_EQ(r.left, 2);
+  EXPECT_EQ(r.right, 389);  // 387 + 2
+}
+
+}  // namespace
+}  // namespace tovira

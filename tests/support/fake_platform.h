@@ -1,0 +1,65 @@
+#pragma once
+// Stand-ins for the operating system services, for tests of the window.
+
+#include "platform/cursor_confinement.h"
+#include "platform/sound_player.h"
+#include "platform/tick_counter.h"
+#include "platform/window_stacking.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tovira::testing {
+
+class FakeTickCounter final : public TickCounter {
+ public:
+  std::uint32_t timeGetTime() override { return now; }
+  std::uint32_t now = 1000;
+};
+
+class FakeSoundPlayer final : public SoundPlayer {
+ public:
+  void playLoop(std::span<const std::byte> image) override {
+    playing = true;
+    lastImageSize = image.size();
+    calls.push_back("play");
+  }
+  void stop() override {
+    playing = false;
+    calls.push_back("stop");
+  }
+  bool playing = false;
+  std::size_t lastImageSize = 0;
+  std::vector<std::string> calls;
+};
+
+class FakeCursorConfinement final : public CursorConfinement {
+ public:
+  void confine(const QRect& rect) override {
+    confinedTo = rect;
+    calls.push_back("confine");
+  }
+  void release() override {
+    confinedTo.reset();
+    calls.push_back("release");
+  }
+  std::optional<QRect> confinedTo;
+  std::vector<std::string> calls;
+};
+
+class FakeWindowStacking final : public WindowStacking {
+ public:
+  void setAlwaysOnTop(QWidget&, bool on) override { requests.push_back(on); }
+  std::vector<bool> requests;
+};
+
+struct FakePlatform {
+  FakeTickCounter ticks;
+  FakeSoundPlayer sound;
+  FakeCursorConfinement cursor;
+  FakeWindowStacking stacking;
+};
+
+}  // namespace tovira::testing

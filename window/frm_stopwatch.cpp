@@ -1,0 +1,636 @@
+#include "window/frm_stopwatch.h"
+
+#include "common/checked_math.h"
+#include "common/failure.h"
+#include "dial/dial_drawing.h"
+#include "dial/dial_view.h"
+#include "dial/hand_color.h"
+#include "display/time_formats.h"
+#include "platform/cursor_confinement.h"
+#include "platform/screen_metrics.h"
+#include "platform/sound_player.h"
+#include "platform/tick_counter.h"
+#include "platform/window_stacking.h"
+#include "resources/artwork.h"
+#include "window/lap_list_model.h"
+#include "window/settings.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QTimer>
+
+#include <array>
+#include <utility>
+
+namespace tovira {
+namespace {
+
+constexpr auto kDesignCaption = u"Toviraｽﾄｯﾌﾟｳｫｯﾁ";
+constexpr auto kStoppedStart = u"スタート";
+constexpr auto kStoppedLap = u"リセット";
+constexpr auto kRunningStart = u"ストップ";
+constexpr auto kRunningLap = u"ラップ";
+constexpr auto kListFont = "IPAGothic";
+constexpr double kDialPixels = 250;
+
+constexpr std::array<DisplayMode, 4> kModes{DisplayMode::Sec, DisplayMode::HMS, DisplayMode::Frame24,
+                                            DisplayMode::SSK};
+
+QColor FromBgr(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+void PaintBackground(QWidget* widget, QColor background, std::optional<QColor> text = std::nullopt) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, background);
+  palette.setColor(QPalette::Button, background);
+  if (text) palette.setColor(QPalette::WindowText, *text);
+  widget->setPalette(palette);
+  widget->setAutoFillBackground(true);
+}
+
+MouseButton ButtonNumber(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton: return MouseButton::Left;
+    case Qt::RightButton: return MouseButton::Right;
+    case Qt::MiddleButton: return MouseButton::Middle;
+    default: return MouseButton::Other;
+  }
+}
+
+// A menu choice or a mouse press must never let a fault reach the event loop. The
+// operations that report their own faults already did; for the others a user's
+// choice ends silently, as it has no guard above it.
+template <class Operation>
+void EndSilentlyOnFault(Operation&& op) noexcept {
+  try {
+    op();
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace
+
+frmStopwatch::frmStopwatch(PlatformServices services, QWidget* parent)
+    : QMainWindow(parent),
+      services_(std::move(services)),
+      numberLocale_(NumberLocale()),
+      dial_(DialFaceImage(), DigitStripImage(), ScreenTwipsPerPixel()) {
+  setObjectName(QStringLiteral("frmStopwatch"));
+  setWindowTitle(QString::fromUtf16(kDesignCaption));
+  setWindowIcon(WindowIcon());
+  createMenus();
+  createControls();
+
+  const auto tpp = twipsPerPixel();
+  const QSize client(tpp.toPixelsX(design::kClientArea.width), tpp.toPixelsY(design::kClientArea.height));
+  client_->setMinimumSize(client.width(), 0);
+  resize(client.width(), menuBar()->sizeHint().height() + client.height());
+  setFixedWidth(client.width());
+
+  tmrClock_->start();
+}
+
+frmStopwatch::~frmStopwatch() = default;
+
+void frmStopwatch::createControls() {
+  client_ = new QWidget(this);
+  client_->setObjectName(QStringLiteral("clientArea"));
+  PaintBackground(client_, Qt::white);
+  setCentralWidget(client_);
+
+  // Creation order and names as the window defines them.
+  imgNumber_ = new QLabel(client_);
+  imgNumber_->setObjectName(QStringLiteral("imgNumber"));
+  imgNumber_->setPixmap(QPixmap::fromImage(DigitStripImage()));
+  imgNumber_->hide();
+  place(imgNumber_, design::kImgNumber);
+
+  QStyle* buttonStyle = QStyleFactory::create(QStringLiteral("Fusion"));
+  buttonStyle->setParent(this);
+  QFont buttonFont(QString::fromLatin1(kListFont));
+  buttonFont.setPointSizeF(10.5);
+
+  cmdLap_ = new QPushButton(QString::fromUtf16(kStoppedLap), client_);
+  cmdLap_->setObjectName(QStringLiteral("cmdLap"));
+  cmdLap_->setStyle(buttonStyle);
+  cmdLap_->setFont(buttonFont);
+  PaintBackground(cmdLap_, FromBgr(0x0080FF80));
+  connect(cmdLap_, &QPushButton::clicked, this, &frmStopwatch::cmdLapClick);
+
+  tmrClock_ = new QTimer(this);
+  tmrClock_->setObjectName(QStringLiteral("tmrClock"));
+  tmrClock_->setTimerType(Qt::PreciseTimer);
+  tmrClock_->setInterval(1);
+  connect(tmrClock_, &QTimer::timeout, this, &frmStopwatch::tmrClockTimer);
+
+  lapModel_ = new LapListModel(this);
+  lstLap_ = new QListView(client_);
+  lstLap_->setObjectName(QStringLiteral("lstLap"));
+  lstLap_->setModel(lapModel_);
+  lstLap_->setUniformItemSizes(true);
+  lstLap_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lstLap_->setSelectionMode(QAbstractItemView::SingleSelection);
+  QFont listFont(QString::fromLatin1(kListFont));
+  listFont.setPointSizeF(15.75);
+  lstLap_->setFont(listFont);
+  lstLap_->viewport()->installEventFilter(this);
+
+  cmdStart_ = new QPushButton(QString::fromUtf16(kStoppedStart), client_);
+  cmdStart_->setObjectName(QStringLiteral("cmdStart"));
+  cmdStart_->setStyle(buttonStyle);
+  cmdStart_->setFont(buttonFont);
+  PaintBackground(cmdStart_, FromBgr(0x0080FFFF));
+  connect(cmdStart_, &QPushButton::clicked, this, &frmStopwatch::cmdStartClick);
+
+  imgWatch_ = new DialView(client_);
+  imgWatch_->setObjectName(QStringLiteral("imgWatch"));
+  imgWatch_->setSurface(&dial_);
+  imgWatch_->setFocusPolicy(Qt::TabFocus);
+  imgWatch_->installEventFilter(this);
+
+  lblTime_ = new QLabel(QStringLiteral("Label1"), client_);
+  lblTime_->setObjectName(QStringLiteral("lblTime"));
+  QFont labelFont(QString::fromLatin1(kListFont));
+  labelFont.setPointSizeF(18);
+  lblTime_->setFont(labelFont);
+  lblTime_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  PaintBackground(lblTime_, Qt::black, Qt::white);
+  lblTime_->installEventFilter(this);
+
+  client_->installEventFilter(this);
+
+  // Tab order: lblTime, cmdStart, cmdLap, lstLap, imgWatch (imgNumber is hidden).
+  setTabOrder(cmdStart_, cmdLap_);
+  setTabOrder(cmdLap_, lstLap_);
+  setTabOrder(lstLap_, imgWatch_);
+  placeAll();
+}
+
+QAction* frmStopwatch::addMenuItem(QMenu* menu, const char* name, const QString& caption, bool checked,
+                                   bool enabled, void (frmStopwatch::*click)()) {
+  QAction* item = menu->addAction(caption);
+  item->setObjectName(QString::fromLatin1(name));
+  item->setCheckable(checked);
+  item->setChecked(checked);
+  item->setEnabled(enabled);
+  if (click) {
+    // The program's operations own the check marks: undo the toolkit's own toggle
+    // before the Click runs, so every Click sees the marks as they stood.
+    connect(item, &QAction::triggered, this, [this, item, click](bool checkedNow) {
+      if (item->isCheckable()) item->setChecked(!checkedNow);
+      EndSilentlyOnFault([&] { (this->*click)(); });
+    });
+  }
+  return item;
+}
+
+void frmStopwatch::createMenus() {
+  auto submenu = [](QMenu* parent, const char* name, const QString& caption) {
+    QMenu* menu = parent->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    menu->menuAction()->setObjectName(QString::fromLatin1(name));
+    return menu;
+  };
+  auto topMenu = [this](const char* name, const QString& caption) {
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(QString::fromLatin1(name));
+    menu->menuAction()->setObjectName(QString::fromLatin1(name));
+    return menu;
+  };
+
+  QMenu* file = topMenu("mnuFile", QStringLiteral("Arch"));
+  addMenuItem(file, "mnuQuit", QStringLiteral("Cerr"), false, true, &frmStopwatch::mnuQuitClick);
+
+  QMenu* setting = topMenu("mnuSetting", QStringLiteral("Conf"));
+  QMenu* behavior = submenu(setting, "mnuBehaviorMode", QStringLiteral("Modo    "));
+  mnuBehaviorNormal_ = addMenuItem(behavior, "mnuBehaviorNormal", QStringLiteral("Norm"), true, true,
+                                   &frmStopwatch::mnuBehaviorNormalClick);
+  mnuBehaviorLap_ = addMenuItem(behavior, "mnuBehaviorLap", QStringLiteral("Lap     "), true, true,
+                                &frmStopwatch::mnuBehaviorLapClick);
+  QMenu* sound = submenu(setting, "mnuSound", QStringLiteral("Sonido"));
+  mnuSoundOn_ = addMenuItem(sound, "mnuSoundOn", QStringLiteral("On  "), true, true, &frmStopwatch::mnuSoundOnClick);
+  mnuSoundOff_ =
+      addMenuItem(sound, "mnuSoundOff", QStringLiteral("Off   "), true, true, &frmStopwatch::mnuSoundOffClick);
+  QMenu* show = submenu(setting, "mnuShowWatch", QStringLiteral("Ver "));
+  mnuShowButton_ =
+      addMenuItem(show, "mnuShowButton", QStringLiteral("Btn "), true, true, &frmStopwatch::mnuShowButtonClick);
+  mnuShowDigitalWatch_ = addMenuItem(show, "mnuShowDigitalWatch", QStringLiteral("Digital "), true, true,
+                                     &frmStopwatch::mnuShowDigitalWatchClick);
+  mnuShowAnalogWatch_ = addMenuItem(show, "mnuShowAnalogWatch", QStringLiteral("Analogo"), true, true,
+                                    &frmStopwatch::mnuShowAnalogWatchClick);
+  QMenu* modes = submenu(setting, "mnuShowMode", QStringLiteral("Marcadores  "));
+  constexpr std::array<void (frmStopwatch::*)(), 4> renderers{
+      &frmStopwatch::mnuShowSecClick, &frmStopwatch::mnuShowHMSClick, &frmStopwatch::mnuShowFrame24Click,
+      &frmStopwatch::mnuShowSSKClick};
+  for (std::size_t i = 0; i < kModes.size(); ++i) {
+    const auto& info = InfoOf(kModes[i]);
+    mnuShowModeItems_[i] = addMenuItem(modes, info.menuItemName, info.menuCaption, true, true, renderers[i]);
+  }
+  QMenu* scale = submenu(setting, "mnuSecond", QStringLiteral("Duracion "));
+  mnu6Sec_ = addMenuItem(scale, "mnu6Sec", QStringLiteral("6不"), true, true, &frmStopwatch::mnu6SecClick);
+  mnu10Sec_ = addMenuItem(scale, "mnu10Sec", QStringLiteral("10不"), true, false, &frmStopwatch::mnu10SecClick);
+  mnu30Sec_ = addMenuItem(scale, "mnu30Sec", QStringLiteral("30不"), true, false, &frmStopwatch::mnu30SecClick);
+
+  QMenu* stacking = topMenu("mnuWindowApearance", QStringLiteral("Window"));
+  mnuWindowApearanceNormal_ = addMenuItem(stacking, "mnuWindowApearanceNormal", QStringLiteral("Normal  "), true,
+                                          true, &frmStopwatch::mnuWindowApearanceNormalClick);
+  mnuWindowApearanceFront_ = addMenuItem(stacking, "mnuWindowApearanceFront", QStringLiteral("Encima de Todo"), true,
+                                         true, &frmStopwatch::mnuWindowApearanceFrontClick);
+
+  QMenu* help = topMenu("mnuHelp", QStringLiteral("Trad"));
+  addMenuItem(help, "mnuShowHelp", QStringLiteral("Yuki"), false, false, nullptr);
+}
+
+// ---- Geometry -------------------------------------------------------------------------------
+
+TwipsPerPixel frmStopwatch::twipsPerPixel() const { return ScreenTwipsPerPixel(this); }
+
+void frmStopwatch::place(QWidget* control, const TwipsRect& rect) {
+  const auto tpp = twipsPerPixel();
+  control->setGeometry(tpp.toPixelsX(rect.left), tpp.toPixelsY(rect.top), tpp.toPixelsX(rect.width),
+                       tpp.toPixelsY(rect.height));
+}
+
+void frmStopwatch::placeAll() {
+  place(cmdLap_, cmdLapRect_);
+  place(lstLap_, lstLapRect_);
+  place(cmdStart_, cmdStartRect_);
+  place(imgWatch_, imgWatchRect_);
+  place(lblTime_, lblTimeRect_);
+}
+
+// ---- Stopwatch commands ---------------------------------------------------------------------
+
+void frmStopwatch::setButtonCaptions() {
+  const bool running = state_.stopwatch.IsRunning;
+  cmdStart_->setText(QString::fromUtf16(running ? kRunningStart : kStoppedStart));
+  cmdLap_->setText(QString::fromUtf16(running ? kRunningLap : kStoppedLap));
+}
+
+void frmStopwatch::cmdStartClick() {
+  Guarded(ErrorCode::StartClick, [this] {
+    auto& sw = state_.stopwatch;
+    if (!sw.IsRunning) {
+      sw.Start(services_.ticks.timeGetTime());
+      timerFaultReported_ = false;
+      setButtonCaptions();
+      services_.cursor.release();
+      const auto tpp = twipsPerPixel();
+      const QRect frame = frameGeometry();
+      const WindowGeometryTwips geometry{tpp.toTwipsX(frame.x()),        tpp.toTwipsY(frame.y()),
+                                         tpp.toTwipsX(frame.width()),    tpp.toTwipsY(frame.height()),
+                                         tpp.toTwipsX(client_->width()), tpp.toTwipsY(client_->height())};
+      services_.cursor.confine(ClientAreaOnScreen(geometry, tpp).toQRect());
+      if (state_.options.PlaySound == 1) {
+        if (state_.TickSound.empty()) RaiseFault("no tick sound");
+        services_.sound.playLoop(state_.TickSound);
+      }
+    } else {
+      RecordStop();
+      sw.IsRunning = false;
+      setButtonCaptions();
+      services_.cursor.release();
+      services_.sound.stop();
+    }
+  });
+}
+
+void frmStopwatch::RecordStop() {
+  Guarded(ErrorCode::RecordStop, [this] {
+    auto& sw = state_.stopwatch;
+    if (!sw.IsRunning) return;
+    const std::int32_t elapsed = sw.Elapsed(services_.ticks.timeGetTime());
+    sw.LapTimes.push_back(elapsed);
+    RenderCurrentMode();
+    sw.AccumulatedTime = elapsed;
+  });
+}
+
+void frmStopwatch::cmdLapClick() {
+  Guarded(ErrorCode::LapClick, [this] {
+    auto& sw = state_.stopwatch;
+    if (sw.IsRunning) {
+      sw.LapTimes.push_back(sw.Elapsed(services_.ticks.timeGetTime()));
+      RenderCurrentMode();
+      return;
+    }
+    lapModel_->clear();
+    renderedMode_.reset();
+    sw.Clear();
+    timerFaultReported_ = false;
+    lblTime_->setText(FormatSeconds(0, numberLocale_));
+    ResetDial();
+  });
+}
+
+void frmStopwatch::ResetDial() {
+  dial_.clear();
+  for (std::int32_t n = 1; n <= 6; ++n) DrawDialNumber(dial_, n);
+  DrawDialHand(dial_, 0, handSettings());
+  imgWatch_->update();
+}
+
+void frmStopwatch::tmrClockTimer() {
+  const auto& sw = state_.stopwatch;
+  if (!sw.IsRunning || timerFaultReported_) return;
+  const bool ok = Guarded(ErrorCode::ClockTimer, [this, &sw] {
+    const std::int32_t elapsed = sw.Elapsed(services_.ticks.timeGetTime());
+    if (state_.options.ShowDigital == 1) lblTime_->setText(FormatSeconds(elapsed, numberLocale_));
+    if (state_.options.ShowAnalog == 1) {
+      RefreshDial(dial_, elapsed, handSettings());
+      imgWatch_->update();
+    }
+  });
+  // A fault here would repeat on every event: report it once until the next Start or Reset.
+  if (!ok) timerFaultReported_ = true;
+}
+
+HandSettings frmStopwatch::handSettings() const {
+  return HandSettings{state_.options.AnalogScale, state_.HandColor, imgWatchRect_.width, imgWatchRect_.height};
+}
+
+// ---- Display modes --------------------------------------------------------------------------
+
+void frmStopwatch::SetDisplayMode(std::int32_t mode) {
+  const auto displayMode = DisplayModeFromNumber(mode);
+  if (!displayMode) return;
+  setWindowTitle(WindowCaption(*displayMode));
+  for (std::size_t i = 0; i < kModes.size(); ++i) mnuShowModeItems_[i]->setChecked(kModes[i] == *displayMode);
+  state_.options.LapType = mode;
+}
+
+void frmStopwatch::RenderLapList(DisplayMode mode) {
+  Guarded(InfoOf(mode).errorCode, [this, mode] {
+    SetDisplayMode(static_cast<std::int32_t>(mode));
+    const auto& records = state_.stopwatch.LapTimes;
+    if (records.empty()) return;
+    // Lines already shown in this mode stay as they are; only new records are formatted.
+    std::size_t first = 0;
+    if (renderedMode_ == mode && std::cmp_less_equal(lapModel_->rowCount(), records.size())) {
+      first = static_cast<std::size_t>(lapModel_->rowCount());
+    } else {
+      lapModel_->clear();
+    }
+    renderedMode_.reset();
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(records.size() - first));
+    for (std::size_t i = first; i < records.size(); ++i) lines.append(LapLine(mode, records[i], numberLocale_));
+    lapModel_->addLines(std::move(lines));
+    renderedMode_ = mode;
+    const QModelIndex newest = lapModel_->index(lapModel_->rowCount() - 1);
+    lstLap_->selectionModel()->setCurrentIndex(newest, QItemSelectionModel::ClearAndSelect);
+    lstLap_->scrollTo(newest);
+  });
+}
+
+void frmStopwatch::RenderCurrentMode() {
+  if (const auto mode = DisplayModeFromNumber(state_.options.LapType)) RenderLapList(*mode);
+}
+
+void frmStopwatch::mnuShowSecClick() { RenderLapList(DisplayMode::Sec); }
+void frmStopwatch::mnuShowHMSClick() { RenderLapList(DisplayMode::HMS); }
+void frmStopwatch::mnuShowFrame24Click() { RenderLapList(DisplayMode::Frame24); }
+void frmStopwatch::mnuShowSSKClick() { RenderLapList(DisplayMode::SSK); }
+
+// ---- Dial options ---------------------------------------------------------------------------
+
+void frmStopwatch::SetDialScale(std::int32_t scale) {
+  if (scale < 1 || scale > 3) return;
+  mnu6Sec_->setChecked(scale == 1);
+  mnu10Sec_->setChecked(scale == 2);
+  mnu30Sec_->setChecked(scale == 3);
+  state_.options.AnalogScale = scale;
+}
+
+void frmStopwatch::mnu6SecClick() { SetDialScale(1); }
+void frmStopwatch::mnu10SecClick() { SetDialScale(2); }
+void frmStopwatch::mnu30SecClick() { SetDialScale(3); }
+
+void frmStopwatch::mnuShowAnalogWatchClick() {
+  Guarded(ErrorCode::ShowAnalogWatch, [this] {
+    mnuShowAnalogWatch_->setChecked(!mnuShowAnalogWatch_->isChecked());
+    if (mnuShowAnalogWatch_->isChecked()) {
+      DrawDialHand(dial_, state_.stopwatch.AccumulatedTime, handSettings());
+      imgWatch_->setVisible(true);
+      state_.options.ShowAnalog = 1;
+    } else {
+      imgWatch_->setVisible(false);
+      state_.options.ShowAnalog = 0;
+    }
+    ArrangeControls();
+  });
+}
+
+void frmStopwatch::mnuShowDigitalWatchClick() {
+  Guarded(ErrorCode::ShowDigitalWatch, [this] {
+    mnuShowDigitalWatch_->setChecked(!mnuShowDigitalWatch_->isChecked());
+    const bool shown = mnuShowDigitalWatch_->isChecked();
+    lblTime_->setVisible(shown);
+    state_.options.ShowDigital = shown ? 1 : 0;
+    ArrangeControls();
+  });
+}
+
+// ---- Layout and stacking --------------------------------------------------------------------
+
+void frmStopwatch::ArrangeControls() {
+  Guarded(ErrorCode::ArrangeControls, [this] {
+    const auto& o = state_.options;
+    if (const auto tops = StackingFor(o.Showbutton, o.ShowDigital, o.ShowAnalog)) {
+      imgWatchRect_.top = tops->imgWatch;
+      lblTimeRect_.top = tops->lblTime;
+      cmdStartRect_.top = tops->buttons;
+      cmdLapRect_.top = tops->buttons;
+      lstLapRect_.top = tops->lstLap;
+      placeAll();
+    }
+    FormResize();
+  });
+}
+
+void frmStopwatch::FormResize() {
+  Guarded(ErrorCode::Resize, [this] {
+    lstLapRect_.height = LapListHeight(twipsPerPixel().toTwipsY(client_->height()), lstLapRect_.top);
+    place(lstLap_, lstLapRect_);
+  });
+}
+
+void frmStopwatch::mnuShowButtonClick() {
+  mnuShowButton_->setChecked(!mnuShowButton_->isChecked());
+  const bool shown = mnuShowButton_->isChecked();
+  cmdStart_->setVisible(shown);
+  cmdLap_->setVisible(shown);
+  state_.options.Showbutton = shown ? 1 : 0;
+  ArrangeControls();
+}
+
+void frmStopwatch::SetWindowFront(std::int32_t mode) {
+  if (mode != 0 && mode != 1) return;
+  mnuWindowApearanceNormal_->setChecked(mode == 0);
+  mnuWindowApearanceFront_->setChecked(mode == 1);
+  state_.options.WindowForceFront = mode;
+}
+
+// The window keeps its place and size: only its stacking band changes.
+void frmStopwatch::mnuWindowApearanceFrontClick() {
+  SetWindowFront(1);
+  services_.stacking.setAlwaysOnTop(*this, true);
+}
+
+void frmStopwatch::mnuWindowApearanceNormalClick() {
+  SetWindowFront(0);
+  services_.stacking.setAlwaysOnTop(*this, false);
+}
+
+// ---- Behaviour and sound options ------------------------------------------------------------
+
+void frmStopwatch::SetBehaviorMode(std::int32_t mode) {
+  if (mode != 0 && mode != 1) return;
+  mnuBehaviorNormal_->setChecked(mode == 0);
+  mnuBehaviorLap_->setChecked(mode == 1);
+  state_.options.BehaviorMode = mode;
+}
+
+void frmStopwatch::SetSoundMode(std::int32_t mode) {
+  if (mode != 0 && mode != 1) return;
+  mnuSoundOff_->setChecked(mode == 0);
+  mnuSoundOn_->setChecked(mode == 1);
+  state_.options.PlaySound = mode;
+}
+
+void frmStopwatch::mnuBehaviorNormalClick() { SetBehaviorMode(0); }
+void frmStopwatch::mnuBehaviorLapClick() { SetBehaviorMode(1); }
+void frmStopwatch::mnuSoundOnClick() { SetSoundMode(1); }
+void frmStopwatch::mnuSoundOffClick() { SetSoundMode(0); }
+
+// ---- Mouse input ----------------------------------------------------------------------------
+
+void frmStopwatch::runCommand(Command command) {
+  switch (command) {
+    case Command::StartClick: cmdStartClick(); break;
+    case Command::LapClick: cmdLapClick(); break;
+    case Command::ShowButtonClick: mnuShowButtonClick(); break;
+  }
+}
+
+void frmStopwatch::HandlePress(PressTarget target, MouseButton button) {
+  const InputState input{state_.options.BehaviorMode, state_.stopwatch.IsRunning, mnuShowButton_->isChecked()};
+  for (const Command command : CommandsForPress(target, button, input)) runCommand(command);
+}
+
+void frmStopwatch::HandleDoubleClick() {
+  const InputState input{state_.options.BehaviorMode, state_.stopwatch.IsRunning, mnuShowButton_->isChecked()};
+  for (const Command command : CommandsForDoubleClick(input)) runCommand(command);
+}
+
+std::optional<PressTarget> frmStopwatch::pressTargetOf(const QObject* watched) const {
+  if (watched == client_) return PressTarget::Background;
+  if (watched == lblTime_) return PressTarget::TimeLabel;
+  if (watched == lstLap_->viewport()) return PressTarget::LapList;
+  if (watched == imgWatch_) return PressTarget::Dial;
+  return std::nullopt;
+}
+
+bool frmStopwatch::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) {
+    FormResize();
+    return false;
+  }
+  const bool press = event->type() == QEvent::MouseButtonPress;
+  const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
+  if (!press && !doubleClick) return QMainWindow::eventFilter(watched, event);
+  const auto target = pressTargetOf(watched);
+  if (!target) return QMainWindow::eventFilter(watched, event);
+
+  const auto button = static_cast<QMouseEvent*>(event)->button();
+  EndSilentlyOnFault([&] {
+    // Only the left button double-clicks; any other second press is a press.
+    if (doubleClick && button == Qt::LeftButton) {
+      HandleDoubleClick();
+    } else {
+      HandlePress(*target, ButtonNumber(button));
+    }
+  });
+  // The list still selects lines as any list does; the other elements keep the
+  // press so that it does not reach the background too.
+  return *target != PressTarget::LapList;
+}
+
+// ---- Start-up and shut-down -----------------------------------------------------------------
+
+void frmStopwatch::Load() {
+  Guarded(ErrorCode::Load, [this] {
+    auto& o = state_.options;
+    setWindowTitle(kBaseWindowCaption);
+    lblTime_->setText(FormatSeconds(0, numberLocale_));
+    state_.stopwatch = Stopwatch{};
+    LoadSettings(o, services_.programDirectory);
+    SetDisplayMode(o.LapType);
+    SetDialScale(o.AnalogScale);
+    SetWindowFront(o.WindowForceFront);
+    if (o.WindowForceFront == 1) services_.stacking.setAlwaysOnTop(*this, true);
+    ReadTickSound();
+    const auto tpp = twipsPerPixel();
+    imgWatchRect_.width = static_cast<float>(kDialPixels * tpp.x);
+    imgWatchRect_.height = static_cast<float>(kDialPixels * tpp.y);
+    place(imgWatch_, imgWatchRect_);
+    state_.HandColor = HandColorFromText(o.AnalogColor.value_or(std::string{}));
+    for (std::int32_t n = 1; n <= 6; ++n) DrawDialNumber(dial_, n);
+    if (o.BehaviorMode == 0) {
+      mnuBehaviorNormalClick();
+    } else {
+      mnuBehaviorLapClick();
+    }
+    if (o.PlaySound == 1) {
+      mnuSoundOnClick();
+    } else {
+      mnuSoundOffClick();
+    }
+    if (o.Showbutton == 0) mnuShowButtonClick();
+    if (o.ShowDigital == 0) mnuShowDigitalWatchClick();
+    if (o.ShowAnalog == 1) {
+      DrawDialHand(dial_, 0, handSettings());
+    } else {
+      mnuShowAnalogWatchClick();
+    }
+    ArrangeControls();
+  });
+}
+
+// A missing or empty tick.wav is reported, and start-up goes on without a sound.
+void frmStopwatch::ReadTickSound() {
+  QFile file(QString::fromStdString(services_.programDirectory + "/tick.wav"));
+  QByteArray bytes;
+  if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+  if (bytes.isEmpty()) {
+    ReportFailure(ErrorCode::Load);
+    return;
+  }
+  const auto* begin = reinterpret_cast<const std::byte*>(bytes.constData());
+  state_.TickSound.assign(begin, begin + bytes.size());
+}
+
+void frmStopwatch::Unload() {
+  // Closing while running also lets go of the pointer.
+  services_.cursor.release();
+  Guarded(ErrorCode::Unload, [this] {
+    services_.sound.stop();
+    SaveSettings(state_.options, services_.programDirectory);
+  });
+}
+
+void frmStopwatch::closeEvent(QCloseEvent* event) {
+  Unload();
+  tmrClock_->stop();
+  event->accept();
+}
+
+void frmStopwatch::mnuQuitClick() { close(); }
+
+}  // namespace tovira

@@ -1,0 +1,179 @@
+#pragma once
+// The one window of the program: the dial, the time label, the Start/Stop and
+// Lap/Reset buttons, the lap list, the menus and the 1 ms refresh timer. It owns
+// the whole state and wires the stopwatch, the display modes, the dial and the
+// platform services together.
+
+#include "common/twips.h"
+#include "dial/dial_surface.h"
+#include "display/display_mode.h"
+#include "engine/input_bindings.h"
+#include "engine/stopwatch.h"
+#include "window/layout.h"
+#include "window/options.h"
+
+#include <QLocale>
+#include <QMainWindow>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QListView;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace tovira {
+
+class CursorConfinement;
+class DialView;
+class LapListModel;
+class SoundPlayer;
+class TickCounter;
+class WindowStacking;
+struct HandSettings;
+
+struct PlatformServices {
+  TickCounter& ticks;
+  SoundPlayer& sound;
+  CursorConfinement& cursor;
+  WindowStacking& stacking;
+  std::string programDirectory;
+};
+
+// Everything the window keeps for its whole life.
+struct WindowState {
+  Stopwatch stopwatch;                 // StartTick, IsRunning, LapTimes, AccumulatedTime
+  WindowOptions options;               // the settings-file options
+  std::uint32_t HandColor = 0;         // 0x00BBGGRR
+  std::vector<std::byte> TickSound;    // the bytes of tick.wav
+};
+
+class frmStopwatch final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmStopwatch(PlatformServices services, QWidget* parent = nullptr);
+  ~frmStopwatch() override;
+
+  WindowState& state() { return state_; }
+  const DialSurface& dial() const { return dial_; }
+  const LapListModel& lapLines() const { return *lapModel_; }
+  // Number formatting for the label and the list; the system's by default.
+  void setNumberLocale(const QLocale& locale) { numberLocale_ = locale; }
+
+  // The Load event: applies the saved options. Runs once, before the window is first shown.
+  void Load();
+
+  // Stopwatch commands and the periodic refresh.
+  void cmdStartClick();
+  void cmdLapClick();
+  void RecordStop();
+  void tmrClockTimer();
+
+  // Display modes: the renderers (Clicks of the four mode items) and the option operation.
+  void mnuShowSecClick();
+  void mnuShowHMSClick();
+  void mnuShowFrame24Click();
+  void mnuShowSSKClick();
+  void SetDisplayMode(std::int32_t mode);
+
+  // Dial options.
+  void SetDialScale(std::int32_t scale);
+  void mnu6SecClick();
+  void mnu10SecClick();
+  void mnu30SecClick();
+  void mnuShowAnalogWatchClick();
+  void mnuShowDigitalWatchClick();
+
+  // Layout and stacking.
+  void ArrangeControls();
+  void FormResize();
+  void mnuShowButtonClick();
+  void SetWindowFront(std::int32_t mode);
+  void mnuWindowApearanceFrontClick();
+  void mnuWindowApearanceNormalClick();
+
+  // Behaviour and sound options.
+  void SetBehaviorMode(std::int32_t mode);
+  void SetSoundMode(std::int32_t mode);
+  void mnuBehaviorNormalClick();
+  void mnuBehaviorLapClick();
+  void mnuSoundOnClick();
+  void mnuSoundOffClick();
+
+  // Mouse input on the background, the label, the list and the dial.
+  void HandlePress(PressTarget target, MouseButton button);
+  void HandleDoubleClick();
+
+  void mnuQuitClick();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void createControls();
+  void createMenus();
+  QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, bool checked, bool enabled,
+                       void (frmStopwatch::*click)());
+  void RenderLapList(DisplayMode mode);
+  void RenderCurrentMode();
+  void ResetDial();
+  void Unload();
+  void ReadTickSound();
+  HandSettings handSettings() const;
+  TwipsPerPixel twipsPerPixel() const;
+  void place(QWidget* control, const TwipsRect& rect);
+  void placeAll();
+  void setButtonCaptions();
+  std::optional<PressTarget> pressTargetOf(const QObject* watched) const;
+  void runCommand(Command command);
+
+  PlatformServices services_;
+  WindowState state_;
+  QLocale numberLocale_;
+  DialSurface dial_;
+  // Whether the periodic event already reported a fault; it stays silent until the next Start or Reset.
+  bool timerFaultReported_ = false;
+  // The mode the list was last rendered in, while its lines match the records one to one.
+  std::optional<DisplayMode> renderedMode_;
+
+  // Controls, with their geometry in twips (the pixels follow the screen's twips per pixel).
+  QWidget* client_ = nullptr;
+  QLabel* imgNumber_ = nullptr;
+  QPushButton* cmdLap_ = nullptr;
+  QTimer* tmrClock_ = nullptr;
+  QListView* lstLap_ = nullptr;
+  LapListModel* lapModel_ = nullptr;
+  QPushButton* cmdStart_ = nullptr;
+  DialView* imgWatch_ = nullptr;
+  QLabel* lblTime_ = nullptr;
+  TwipsRect cmdLapRect_ = design::kCmdLap;
+  TwipsRect lstLapRect_ = design::kLstLap;
+  TwipsRect cmdStartRect_ = design::kCmdStart;
+  TwipsRect imgWatchRect_ = design::kImgWatch;
+  TwipsRect lblTimeRect_ = design::kLblTime;
+
+  // Menu items that the program reads or checks.
+  QAction* mnuBehaviorNormal_ = nullptr;
+  QAction* mnuBehaviorLap_ = nullptr;
+  QAction* mnuSoundOn_ = nullptr;
+  QAction* mnuSoundOff_ = nullptr;
+  QAction* mnuShowButton_ = nullptr;
+  QAction* mnuShowDigitalWatch_ = nullptr;
+  QAction* mnuShowAnalogWatch_ = nullptr;
+  QAction* mnuShowModeItems_[4] = {};  // Sec, HMS, Frame24, SSK
+  QAction* mnu6Sec_ = nullptr;
+  QAction* mnu10Sec_ = nullptr;
+  QAction* mnu30Sec_ = nullptr;
+  QAction* mnuWindowApearanceNormal_ = nullptr;
+  QAction* mnuWindowApearanceFront_ = nullptr;
+};
+
+}  // namespace tovira

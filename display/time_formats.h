@@ -1,0 +1,47 @@
+#pragma once
+// The texts of elapsed times: the seconds text of the time label and the four
+// fixed-width lap lines, one per display mode.
+//
+// The lap lines are laid out for a monospaced font in which digits, blanks,
+// colons and brackets take one cell and kanji, full-width katakana and the
+// ideographic space take two; each line keeps its width whatever the time, so
+// long runs are cut on the left, never widened.
+//
+// Elapsed times are never negative in practice. A negative one still gets a
+// text: the number carries a leading "-" (before the seconds text or the frame
+// count, before the whole line in the multi-field formats).
+
+#include <QLocale>
+#include <QString>
+#include <cstdint>
+
+namespace tovira {
+
+// The user's number settings, with the grouping separator always in use.
+QLocale NumberLocale();
+
+// x / 1000 with the pattern "#,##0.000": groups of three digits with the
+// locale's separator, the locale's decimal point, exactly three decimals.
+// 3723456 -> "3,723.456", 5 -> "0.005", 0 -> "0.000".
+QString FormatSeconds(std::int32_t x, const QLocale& locale);
+
+// The frame within the second (0 to 23) that ms falls in at 24 frames per
+// second. rate is always 24; the frame table is the one for that rate.
+// Reports ErrorCode::FrameFromMillis and returns 0 on a fault.
+std::int32_t FrameFromMillis(std::int32_t ms, std::int32_t rate);
+
+// " 3,723.456 秒": the seconds text in 10 cells, then " 秒".
+QString SecondsLine(std::int32_t x, const QLocale& locale);
+
+// " 1時 2分 3秒456": hours, minutes and seconds in two cells each (a zero one is
+// left blank), then the milliseconds with leading zeros.
+QString HmsLine(std::int32_t x);
+
+// "89,362 コマ": the frame count at 24 frames per second, grouped, in 6 cells.
+QString Frame24Line(std::int32_t x, const QLocale& locale);
+
+// "620: 3:10K [723:10K]": six-second block, second in the block and frame,
+// then the whole seconds and the frame in brackets. Always 20 cells.
+QString SskLine(std::int32_t x);
+
+}  // namespace tovira

@@ -1,0 +1,203 @@
+#include "platform/sdl_sound_player.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace tovira {
+namespace {
+
+// A tick is a short loop. Larger images are refused rather than decoded and
+// converted on the caller's (user-interface) thread.
+constexpr std::size_t kMaxImageBytes = std::size_t{4} << 20;
+constexpr std::uint64_t kMaxConversionBytes = std::uint64_t{64} << 20;
+// Beyond this the resampler's working buffers grow out of all proportion.
+constexpr int kMaxSourceFrequency = 384000;
+
+constexpr int kWantedFrequency = 48000;
+constexpr std::uint8_t kWantedChannels = 2;
+constexpr std::uint16_t kWantedSamples = 1024;
+
+bool HasTag(std::span<const std::byte> image, std::size_t at, std::string_view tag) {
+  return std::memcmp(image.data() + at, tag.data(), tag.size()) == 0;
+}
+
+std::uint32_t ReadLE32(std::span<const std::byte> image, std::size_t at) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 4; i-- > 0;) {
+    value = (value << 8) | std::to_integer<std::uint32_t>(image[at + i]);
+  }
+  return value;
+}
+
+// SDL allocates as much as the data chunk declares before reading it, so an
+// image whose chunks claim more bytes than it holds is refused here.
+bool DataChunkFits(std::span<const std::byte> image) {
+  if (image.size() < 12 || image.size() > kMaxImageBytes || !HasTag(image, 0, "RIFF") ||
+      !HasTag(image, 8, "WAVE")) {
+    return false;
+  }
+  std::size_t at = 12;
+  while (at + 8 <= image.size()) {
+    const std::size_t body = at + 8;
+    const std::size_t length = ReadLE32(image, at + 4);
+    if (length > image.size() - body) {
+      return false;
+    }
+    if (HasTag(image, at, "data")) {
+      return true;
+    }
+    at = body + length + (length & 1);  // chunks are padded to even sizes
+  }
+  return false;
+}
+
+struct SdlWaveFree {
+  void operator()(Uint8* samples) const { SDL_FreeWAV(samples); }
+};
+
+struct Wave {
+  SDL_AudioSpec spec{};
+  std::unique_ptr<Uint8, SdlWaveFree> samples;
+  Uint32 length = 0;
+};
+
+std::optional<Wave> DecodeWave(std::span<const std::byte> image) {
+  if (!DataChunkFits(image)) {
+    return std::nullopt;
+  }
+  SDL_RWops* source = SDL_RWFromConstMem(image.data(), static_cast<int>(image.size()));
+  if (source == nullptr) {
+    return std::nullopt;
+  }
+  Wave wave;
+  Uint8* samples = nullptr;
+  if (SDL_LoadWAV_RW(source, 1, &wave.spec, &samples, &wave.length) == nullptr) {
+    return std::nullopt;
+  }
+  wave.samples.reset(samples);
+  if (wave.length == 0 || wave.spec.freq <= 0 || wave.spec.freq > kMaxSourceFrequency) {
+    return std::nullopt;
+  }
+  return wave;
+}
+
+// The whole image in the device's format, whole frames only; empty when it
+// cannot be converted or the conversion would need too much memory.
+std::vector<std::uint8_t> ConvertToDevice(const Wave& wave, SDL_AudioFormat format, int channels,
+                                          int frequency) {
+  SDL_AudioCVT cvt{};
+  if (SDL_BuildAudioCVT(&cvt, wave.spec.format, wave.spec.channels, wave.spec.freq, format,
+                        static_cast<Uint8>(channels), frequency) < 0 ||
+      cvt.len_mult <= 0) {
+    return {};
+  }
+  const std::uint64_t workBytes = std::uint64_t{wave.length} * static_cast<std::uint64_t>(cvt.len_mult);
+  if (workBytes > kMaxConversionBytes) {
+    return {};
+  }
+  std::vector<std::uint8_t> loop(static_cast<std::size_t>(workBytes));
+  std::copy_n(wave.samples.get(), wave.length, loop.begin());
+  cvt.buf = loop.data();
+  cvt.len = static_cast<int>(wave.length);
+  if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt <= 0) {
+    return {};
+  }
+  const auto frameBytes = static_cast<std::size_t>(SDL_AUDIO_BITSIZE(format) / 8 * channels);
+  const auto converted = static_cast<std::size_t>(cvt.len_cvt);
+  loop.resize(converted - converted % frameBytes);
+  loop.shrink_to_fit();
+  return loop;
+}
+
+}  // namespace
+
+SdlSoundPlayer::~SdlSoundPlayer() {
+  if (state_ != DeviceState::Open) {
+    return;
+  }
+  stop();
+  SDL_CloseAudioDevice(device_);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void SdlSoundPlayer::playLoop(std::span<const std::byte> waveImage) {
+  stop();
+  const std::optional<Wave> wave = DecodeWave(waveImage);
+  if (!wave || !deviceReady()) {
+    return;
+  }
+  std::vector<std::uint8_t> loop =
+      ConvertToDevice(*wave, format_.sampleFormat, format_.channels, format_.frequency);
+  if (loop.empty()) {
+    return;
+  }
+  SDL_LockAudioDevice(device_);
+  loop_.swap(loop);
+  position_ = 0;
+  SDL_UnlockAudioDevice(device_);
+  SDL_PauseAudioDevice(device_, 0);
+}
+
+void SdlSoundPlayer::stop() {
+  if (state_ != DeviceState::Open) {
+    return;
+  }
+  SDL_PauseAudioDevice(device_, 1);
+  // The callback may still be on its way in past the pause flag; emptying the
+  // loop under the lock is what guarantees it reads nothing afterwards.
+  std::vector<std::uint8_t> released;
+  SDL_LockAudioDevice(device_);
+  released.swap(loop_);
+  position_ = 0;
+  SDL_UnlockAudioDevice(device_);
+}
+
+bool SdlSoundPlayer::deviceReady() {
+  if (state_ == DeviceState::NotTried) {
+    state_ = openDevice() ? DeviceState::Open : DeviceState::Unavailable;
+  }
+  return state_ == DeviceState::Open;
+}
+
+bool SdlSoundPlayer::openDevice() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    return false;
+  }
+  SDL_AudioSpec wanted{};
+  wanted.freq = kWantedFrequency;
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = kWantedChannels;
+  wanted.samples = kWantedSamples;
+  wanted.callback = &SdlSoundPlayer::fillFromLoop;
+  wanted.userdata = this;
+  SDL_AudioSpec granted{};
+  device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &granted, SDL_AUDIO_ALLOW_ANY_CHANGE);
+  if (device_ == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  format_ = {granted.format, granted.channels, granted.freq, granted.silence};
+  return true;
+}
+
+void SdlSoundPlayer::fillFromLoop(void* player, std::uint8_t* stream, int length) {
+  auto& self = *static_cast<SdlSoundPlayer*>(player);
+  std::span<std::uint8_t> out(stream, static_cast<std::size_t>(length));
+  if (self.loop_.empty()) {
+    std::ranges::fill(out, self.format_.silence);
+    return;
+  }
+  while (!out.empty()) {
+    const std::size_t count = std::min(out.size(), self.loop_.size() - self.position_);
+    std::copy_n(self.loop_.begin() + static_cast<std::ptrdiff_t>(self.position_), count, out.begin());
+    out = out.subspan(count);
+    self.position_ = (self.position_ + count) % self.loop_.size();
+  }
+}
+
+}  // namespace tovira

@@ -1,0 +1,50 @@
+#pragma once
+// Loops a WAVE image on the default audio device through SDL's audio subsystem.
+
+#include "platform/sound_player.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tovira {
+
+// The device is opened on the first playLoop and kept, paused while nothing
+// plays. A machine without a usable device is tried once and then stays silent.
+class SdlSoundPlayer final : public SoundPlayer {
+ public:
+  SdlSoundPlayer() = default;
+  ~SdlSoundPlayer() override;
+  SdlSoundPlayer(const SdlSoundPlayer&) = delete;
+  SdlSoundPlayer& operator=(const SdlSoundPlayer&) = delete;
+
+  void playLoop(std::span<const std::byte> waveImage) override;
+  void stop() override;
+
+ private:
+  enum class DeviceState { NotTried, Open, Unavailable };
+
+  // The format the device granted, which every image is converted to.
+  struct DeviceFormat {
+    std::uint16_t sampleFormat = 0;
+    std::uint8_t channels = 0;
+    int frequency = 0;
+    std::uint8_t silence = 0;
+  };
+
+  bool deviceReady();
+  bool openDevice();
+  // Runs on SDL's audio thread with the device locked.
+  static void fillFromLoop(void* player, std::uint8_t* stream, int length);
+
+  DeviceState state_ = DeviceState::NotTried;
+  std::uint32_t device_ = 0;
+  DeviceFormat format_;
+
+  // Shared with the audio thread: touched only with the device locked.
+  std::vector<std::uint8_t> loop_;
+  std::size_t position_ = 0;
+};
+
+}  // namespace tovira

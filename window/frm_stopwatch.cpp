@@ -172,10 +172,10 @@ void frmStopwatch::createControls() {
   placeAll();
 }
 
-QAction* frmStopwatch::addMenuItem(QMenu* menu, const char* name, const QString& caption, bool checked,
+QAction* frmStopwatch::addMenuItem(QMenu* menu, QStringView name, const QString& caption, bool checked,
                                    bool enabled, void (frmStopwatch::*click)()) {
   QAction* item = menu->addAction(caption);
-  item->setObjectName(QString::fromLatin1(name));
+  item->setObjectName(name.toString());
   item->setCheckable(checked);
   item->setChecked(checked);
   item->setEnabled(enabled);
@@ -205,24 +205,24 @@ void frmStopwatch::createMenus() {
   };
 
   QMenu* file = topMenu("mnuFile", QStringLiteral("Arch"));
-  addMenuItem(file, "mnuQuit", QStringLiteral("Cerr"), false, true, &frmStopwatch::mnuQuitClick);
+  addMenuItem(file, u"mnuQuit", QStringLiteral("Cerr"), false, true, &frmStopwatch::mnuQuitClick);
 
   QMenu* setting = topMenu("mnuSetting", QStringLiteral("Conf"));
   QMenu* behavior = submenu(setting, "mnuBehaviorMode", QStringLiteral("Modo    "));
-  mnuBehaviorNormal_ = addMenuItem(behavior, "mnuBehaviorNormal", QStringLiteral("Norm"), true, true,
+  mnuBehaviorNormal_ = addMenuItem(behavior, u"mnuBehaviorNormal", QStringLiteral("Norm"), true, true,
                                    &frmStopwatch::mnuBehaviorNormalClick);
-  mnuBehaviorLap_ = addMenuItem(behavior, "mnuBehaviorLap", QStringLiteral("Lap     "), true, true,
+  mnuBehaviorLap_ = addMenuItem(behavior, u"mnuBehaviorLap", QStringLiteral("Lap     "), true, true,
                                 &frmStopwatch::mnuBehaviorLapClick);
   QMenu* sound = submenu(setting, "mnuSound", QStringLiteral("Sonido"));
-  mnuSoundOn_ = addMenuItem(sound, "mnuSoundOn", QStringLiteral("On  "), true, true, &frmStopwatch::mnuSoundOnClick);
+  mnuSoundOn_ = addMenuItem(sound, u"mnuSoundOn", QStringLiteral("On  "), true, true, &frmStopwatch::mnuSoundOnClick);
   mnuSoundOff_ =
-      addMenuItem(sound, "mnuSoundOff", QStringLiteral("Off   "), true, true, &frmStopwatch::mnuSoundOffClick);
+      addMenuItem(sound, u"mnuSoundOff", QStringLiteral("Off   "), true, true, &frmStopwatch::mnuSoundOffClick);
   QMenu* show = submenu(setting, "mnuShowWatch", QStringLiteral("Ver "));
   mnuShowButton_ =
-      addMenuItem(show, "mnuShowButton", QStringLiteral("Btn "), true, true, &frmStopwatch::mnuShowButtonClick);
-  mnuShowDigitalWatch_ = addMenuItem(show, "mnuShowDigitalWatch", QStringLiteral("Digital "), true, true,
+      addMenuItem(show, u"mnuShowButton", QStringLiteral("Btn "), true, true, &frmStopwatch::mnuShowButtonClick);
+  mnuShowDigitalWatch_ = addMenuItem(show, u"mnuShowDigitalWatch", QStringLiteral("Digital "), true, true,
                                      &frmStopwatch::mnuShowDigitalWatchClick);
-  mnuShowAnalogWatch_ = addMenuItem(show, "mnuShowAnalogWatch", QStringLiteral("Analogo"), true, true,
+  mnuShowAnalogWatch_ = addMenuItem(show, u"mnuShowAnalogWatch", QStringLiteral("Analogo"), true, true,
                                     &frmStopwatch::mnuShowAnalogWatchClick);
   QMenu* modes = submenu(setting, "mnuShowMode", QStringLiteral("Marcadores  "));
   constexpr std::array<void (frmStopwatch::*)(), 4> renderers{
@@ -230,21 +230,21 @@ void frmStopwatch::createMenus() {
       &frmStopwatch::mnuShowSSKClick};
   for (std::size_t i = 0; i < kModes.size(); ++i) {
     const auto& info = InfoOf(kModes[i]);
-    mnuShowModeItems_[i] = addMenuItem(modes, info.menuItemName, info.menuCaption, true, true, renderers[i]);
+    mnuShowModeItems_[i] = addMenuItem(modes, info.menuItemName, info.menuCaption.toString(), true, true, renderers[i]);
   }
   QMenu* scale = submenu(setting, "mnuSecond", QStringLiteral("Duracion "));
-  mnu6Sec_ = addMenuItem(scale, "mnu6Sec", QStringLiteral("6不"), true, true, &frmStopwatch::mnu6SecClick);
-  mnu10Sec_ = addMenuItem(scale, "mnu10Sec", QStringLiteral("10不"), true, false, &frmStopwatch::mnu10SecClick);
-  mnu30Sec_ = addMenuItem(scale, "mnu30Sec", QStringLiteral("30不"), true, false, &frmStopwatch::mnu30SecClick);
+  mnu6Sec_ = addMenuItem(scale, u"mnu6Sec", QStringLiteral("6不"), true, true, &frmStopwatch::mnu6SecClick);
+  mnu10Sec_ = addMenuItem(scale, u"mnu10Sec", QStringLiteral("10不"), true, false, &frmStopwatch::mnu10SecClick);
+  mnu30Sec_ = addMenuItem(scale, u"mnu30Sec", QStringLiteral("30不"), true, false, &frmStopwatch::mnu30SecClick);
 
   QMenu* stacking = topMenu("mnuWindowApearance", QStringLiteral("Window"));
-  mnuWindowApearanceNormal_ = addMenuItem(stacking, "mnuWindowApearanceNormal", QStringLiteral("Normal  "), true,
+  mnuWindowApearanceNormal_ = addMenuItem(stacking, u"mnuWindowApearanceNormal", QStringLiteral("Normal  "), true,
                                           true, &frmStopwatch::mnuWindowApearanceNormalClick);
-  mnuWindowApearanceFront_ = addMenuItem(stacking, "mnuWindowApearanceFront", QStringLiteral("Encima de Todo"), true,
+  mnuWindowApearanceFront_ = addMenuItem(stacking, u"mnuWindowApearanceFront", QStringLiteral("Encima de Todo"), true,
                                          true, &frmStopwatch::mnuWindowApearanceFrontClick);
 
   QMenu* help = topMenu("mnuHelp", QStringLiteral("Trad"));
-  addMenuItem(help, "mnuShowHelp", QStringLiteral("Yuki"), false, false, nullptr);
+  addMenuItem(help, u"mnuShowHelp", QStringLiteral("Yuki"), false, false, nullptr);
 }
 
 // ---- Geometry -------------------------------------------------------------------------------
@@ -366,7 +366,7 @@ void frmStopwatch::SetDisplayMode(std::int32_t mode) {
 }
 
 void frmStopwatch::RenderLapList(DisplayMode mode) {
-  Guarded(InfoOf(mode).errorCode, [this, mode] {
+  Guarded(InfoOf(mode).rendererError, [this, mode] {
     SetDisplayMode(static_cast<std::int32_t>(mode));
     const auto& records = state_.stopwatch.LapTimes;
     if (records.empty()) return;
@@ -567,7 +567,7 @@ bool frmStopwatch::eventFilter(QObject* watched, QEvent* event) {
 void frmStopwatch::Load() {
   Guarded(ErrorCode::Load, [this] {
     auto& o = state_.options;
-    setWindowTitle(kBaseWindowCaption);
+    setWindowTitle(kBaseWindowCaption.toString());
     lblTime_->setText(FormatSeconds(0, numberLocale_));
     state_.stopwatch = Stopwatch{};
     LoadSettings(o, services_.programDirectory);

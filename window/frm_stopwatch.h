@@ -120,7 +120,7 @@ class frmStopwatch final : public QMainWindow {
  private:
   void createControls();
   void createMenus();
-  QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption, bool checked, bool enabled,
+  QAction* addMenuItem(QMenu* menu, QStringView name, const QString& caption, bool checked, bool enabled,
                        void (frmStopwatch::*click)());
   void RenderLapList(DisplayMode mode);
   void RenderCurrentMode();

@@ -5,7 +5,6 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -63,7 +62,6 @@ class BoundedTrimmedText {
     limit_ = limit;
     text_.clear();
     heldBlanks_.clear();
-    heldCount_ = 0;
     overflowed_ = false;
   }
 
@@ -71,19 +69,14 @@ class BoundedTrimmedText {
     if (overflowed_) return;
     if (IsBlank(c)) {
       if (text_.empty()) return;  // leading blank
-      ++heldCount_;
       if (heldBlanks_.size() < room()) heldBlanks_.push_back(c);
       return;
     }
-    if (heldCount_ + 1 <= room()) {
-      text_ += heldBlanks_;
-      text_.push_back(c);
-    } else {
-      text_ += heldBlanks_.substr(0, room());
-      overflowed_ = true;
-    }
+    // Held blanks that filled the room mean the text runs past the limit.
+    text_ += heldBlanks_;
+    if (text_.size() < limit_) text_.push_back(c);
+    else overflowed_ = true;
     heldBlanks_.clear();
-    heldCount_ = 0;
   }
 
   // The text, cut to the limit.
@@ -97,7 +90,6 @@ class BoundedTrimmedText {
   std::size_t limit_ = 0;
   std::string text_;
   std::string heldBlanks_;
-  std::size_t heldCount_ = 0;
   bool overflowed_ = false;
 };
 

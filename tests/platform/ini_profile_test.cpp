@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -277,6 +279,27 @@ TEST(WriteProfile, FailsOnWhatIsNoRegularFile) {
   EXPECT_TRUE(fs::is_fifo(dir.path() / "fifo"));
   EXPECT_EQ(fs::directory_iterator(dir.path() / "folder"), fs::directory_iterator());
   EXPECT_EQ(EntriesOf(dir.path()).size(), 3u) << "no temporary file left";
+}
+
+// Kills a writer at different moments of its work; a temporary file may stay
+// behind, but the file itself is always whole, old or new.
+TEST(WriteProfile, KilledMidWriteLeavesTheOldOrTheNewFile) {
+  ScratchDirectory dir;
+  const std::string path = dir.file("a.ini");
+  const std::string filler = "[Other]\nbig=" + std::string(8 << 20, 'b') + "\n";
+  const std::string before = filler + "[S]\nk=old\n";
+  const std::string after = filler + "[S]\nk=new\n";
+  for (int round = 0; round < 12; ++round) {
+    WriteBytes(path, before);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(WriteProfileString("S", "k", "new", path) ? 0 : 1);
+    ::usleep(static_cast<useconds_t>(round * 3000));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::string now = ReadBytes(path);
+    EXPECT_TRUE(now == before || now == after) << "round " << round << ", " << now.size() << " bytes";
+  }
 }
 
 // Permission checks do not hold for root, which every test run in a container may be.

@@ -24,6 +24,7 @@ class ScratchDirectory {
   ~ScratchDirectory() {
     std::error_code ignored;
     // Tests may leave directories read-only; give them back before removing.
+    ::chmod(path_.c_str(), 0700);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
       if (entry.is_directory(ignored)) ::chmod(entry.path().c_str(), 0700);
     }

@@ -292,7 +292,7 @@ UniqueFd OpenRegularFile(const std::string& path, int extraFlags, struct stat& s
   return fd;
 }
 
-std::unique_ptr<char[]> ChunkBuffer() { return std::make_unique<char[]>(kChunkSize); }
+std::unique_ptr<char[]> ChunkBuffer() { return std::make_unique_for_overwrite<char[]>(kChunkSize); }
 
 // Feeds the file to the scanner until its end, or until the key's line was read.
 bool ScanFile(int fd, ProfileScanner& scanner) {

@@ -54,23 +54,17 @@ const std::string k300(300, 'x');
 INSTANTIATE_TEST_SUITE_P(
     Profile, ReadRules,
     ::testing::Values(
-        ReadCase{"plain", "[S]\nk=1\n", "S", "k", "1"},
         ReadCase{"names ignore case", "[toviraWATCH]\nshowBUTTON=1\n", "ToviraWatch", "ShowButton", "1"},
         ReadCase{"blanks around names and value", " \t[ S \t] junk\n \t k \t= \t2 1 \t\n", "S", "k", "2 1"},
         ReadCase{"blanks around the names asked for", "[S]\nk=3\n", " S\t", "\tk ", "3"},
         ReadCase{"comment line", "[S]\n ;k=1\nk=2\n", "S", "k", "2"},
-        ReadCase{"only a comment", "[S]\n\t;k=1\n", "S", "k", kDefault},
         ReadCase{"first of duplicate keys", "[S]\nk=1\nK=2\n", "S", "k", "1"},
         ReadCase{"first section with the name only", "[S]\na=1\n[T]\nk=3\n[s]\nk=2\n", "S", "k", kDefault},
         ReadCase{"a later section does not count", "[S]\nk=1\n[T]\n[S]\nk=2\n", "S", "k", "1"},
-        ReadCase{"key in another section", "[T]\nk=1\n", "S", "k", kDefault},
         ReadCase{"key before any section", "k=1\n[S]\n", "S", "k", kDefault},
-        ReadCase{"missing section", "[T]\n", "S", "k", kDefault},
-        ReadCase{"empty file", "", "S", "k", kDefault},
         ReadCase{"longer names with the same start", "[SS]\nk=1\n[S]\nkk=2\nk=3\n", "S", "k", "3"},
         ReadCase{"CRLF line endings", "[S]\r\nk=abc \r\nj=2\r\n", "S", "k", "abc"},
         ReadCase{"lone CR stays", "[S]\nk=a\rb\n", "S", "k", "a\rb"},
-        ReadCase{"CR at the end of the file stays", "[S]\nk=a\r", "S", "k", "a\r"},
         ReadCase{"byte order mark", "\xEF\xBB\xBF[S]\nk=1\n", "S", "k", "1"},
         ReadCase{"half a byte order mark is text", "\xEF\xBB[S]\nk=1\n", "S", "k", kDefault},
         ReadCase{"NUL cuts the value", "[S]\nk=ab\0cd\nj=2\n"s, "S", "k", "ab"},
@@ -83,7 +77,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"no final line break", "[S]\nk=7", "S", "k", "7"},
         ReadCase{"line without = is no key", "[S]\nk\nk=5\n", "S", "k", "5"},
         ReadCase{"empty value", "[S]\nk=\n", "S", "k", ""},
-        ReadCase{"= inside the value", "[S]\nk=a=b\n", "S", "k", "a=b"},
         ReadCase{"header without ] opens nothing", "[T]\n[S\nk=1\n", "S", "k", kDefault},
         ReadCase{"key the layout cannot hold", "[S]\na=b=c\n", "S", "a=b", kDefault}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
@@ -192,7 +185,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "new",
                   "; head\n[Other]\nk=9\n[S] x\n  K \t=new\n;c\n\xff\x01garbage\nz=1\n[S]\nk=dup\n"},
         WriteCase{"replace keeps CRLF", "[S]\r\nk=1\r\nz=2\r\n", "k", "22", "[S]\r\nk=22\r\nz=2\r\n"},
-        WriteCase{"replace on the last line without break", "[S]\nk=1", "k", "", "[S]\nk="},
         WriteCase{"replace behind a byte order mark", "\xEF\xBB\xBF[S]\nk=1\n", "k", "2", "\xEF\xBB\xBF[S]\nk=2\n"},
         WriteCase{"append after the section's last key", "[S]\na=1\n\n; tail\n[T]\nb=2\n", "k", "v",
                   "[S]\na=1\nk=v\n\n; tail\n[T]\nb=2\n"},
@@ -201,20 +193,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "[S]\na=1\nk=v\n[S]\nb=2\n"},
         WriteCase{"append after a header ending the file", "[S]", "k", "v", "[S]\nk=v\n"},
         WriteCase{"append after a key ending the file", "[S]\na=1", "k", "v", "[S]\na=1\nk=v\n"},
-        WriteCase{"append in CRLF", "[S]\r\na=1\r\n", "k", "v", "[S]\r\na=1\r\nk=v\r\n"},
         WriteCase{"new section after a final break", "[T]\nb=2\n", "k", "v", "[T]\nb=2\n[S]\nk=v\n"},
         WriteCase{"new section without a final break", "[T]\nb=2", "k", "v", "[T]\nb=2\n[S]\nk=v\n"},
         WriteCase{"new section in CRLF", "[T]\r\nb=2\r\n", "k", "v", "[T]\r\nb=2\r\n[S]\r\nk=v\r\n"},
-        WriteCase{"new section in an empty file", "", "k", "v", "[S]\nk=v\n"},
         WriteCase{"new section behind a lone byte order mark", "\xEF\xBB\xBF", "k", "v", "\xEF\xBB\xBF[S]\nk=v\n"},
         WriteCase{"NUL bytes elsewhere survive", "[S]\n\0=\0\nk=1\n"s, "k", "2", "[S]\n\0=\0\nk=2\n"s}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
-
-TEST(WriteProfile, CreatesAMissingFile) {
-  ScratchDirectory dir;
-  ASSERT_TRUE(WriteProfileString("S", "k", "v", dir.file("new.ini")));
-  EXPECT_EQ(ReadBytes(dir.file("new.ini")), "[S]\nk=v\n");
-}
 
 TEST(WriteProfile, RefusesWhatTheLayoutCannotHold) {
   struct Refused {

@@ -52,13 +52,6 @@ TEST(ParseSettingInteger, RejectsEverythingElse) {
   }
 }
 
-TEST(SettingIntegerText, IsPlainDecimal) {
-  EXPECT_EQ(SettingIntegerText(0), "0");
-  EXPECT_EQ(SettingIntegerText(-5), "-5");
-  EXPECT_EQ(SettingIntegerText(kMin), "-2147483648");
-  EXPECT_EQ(SettingIntegerText(kMax), "2147483647");
-}
-
 TEST(SettingsPath, JoinsWithoutLookingAtTheSeparator) {
   EXPECT_EQ(SettingsPath("/opt/tovira"), "/opt/tovira/ToviraWatch.ini");
   EXPECT_EQ(SettingsPath("/"), "//ToviraWatch.ini");

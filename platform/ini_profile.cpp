@@ -1,0 +1,480 @@
+#include "platform/ini_profile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace tovira {
+namespace {
+
+constexpr std::size_t kChunkSize = 64 * 1024;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr int kMaxLinkHops = 40;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool HasAnyOf(std::string_view text, std::string_view bytes) { return text.find_first_of(bytes) != text.npos; }
+
+constexpr std::string_view kLineBreakOrNul{"\r\n\0", 3};
+
+bool IsRepresentableSection(std::string_view section) {
+  return !HasAnyOf(section, kLineBreakOrNul) && section.find(']') == section.npos;
+}
+
+bool IsRepresentableKey(std::string_view key) {
+  return !key.empty() && key.front() != ';' && key.front() != '[' && !HasAnyOf(key, kLineBreakOrNul) &&
+         key.find('=') == key.npos;
+}
+
+// The blank-trimmed text of a stream of bytes, of which at most `limit` bytes are
+// kept. Blanks after the last non-blank are held back (as far as they could still
+// fit) and join the text only when a non-blank follows them.
+class BoundedTrimmedText {
+ public:
+  void reset(std::size_t limit) {
+    limit_ = limit;
+    text_.clear();
+    heldBlanks_.clear();
+    overflowed_ = false;
+  }
+
+  void push(char c) {
+    if (overflowed_) return;
+    if (IsBlank(c)) {
+      if (text_.empty()) return;  // leading blank
+      if (heldBlanks_.size() < room()) heldBlanks_.push_back(c);
+      return;
+    }
+    // Held blanks that filled the room mean the text runs past the limit.
+    text_ += heldBlanks_;
+    if (text_.size() < limit_) text_.push_back(c);
+    else overflowed_ = true;
+    heldBlanks_.clear();
+  }
+
+  // The text, cut to the limit.
+  const std::string& text() const { return text_; }
+  // Whether the whole text equals `name` regardless of case (`name` no longer than the limit).
+  bool equalsIgnoringCase(std::string_view name) const { return !overflowed_ && EqualsIgnoringCase(text_, name); }
+
+ private:
+  std::size_t room() const { return limit_ - text_.size(); }
+
+  std::size_t limit_ = 0;
+  std::string text_;
+  std::string heldBlanks_;
+  bool overflowed_ = false;
+};
+
+// What one pass over a file found out about one key of one section. Offsets are
+// byte offsets into the file.
+struct ProfileScan {
+  bool keyFound = false;
+  std::string value;              // the key's value, trimmed, cut to the limit
+  std::uint64_t valueStart = 0;   // the bytes after the key's "=" ...
+  std::uint64_t valueEnd = 0;     // ... up to its line ending
+  bool sectionFound = false;
+  std::uint64_t sectionEnd = 0;   // just after the section's last key line, or its header line
+  bool sectionEndNeedsBreak = false;  // that line is the file's last and has no line break
+  std::uint64_t fileEnd = 0;
+  bool fileEndNeedsBreak = false;     // the file's last line has no line break
+  bool crlf = false;                  // the first line ends in CRLF
+};
+
+// A streaming parser looking for one key of one section. It is fed the file's
+// bytes in chunks of any size and holds nothing but the current line's state:
+// the name being matched (no longer than the name looked for) and the value.
+class ProfileScanner {
+ public:
+  ProfileScanner(std::string_view section, std::string_view key) : section_(section), key_(key) {}
+
+  void feed(const char* data, std::size_t size) {
+    while (atFileStart_ && size > 0) {
+      head_.push_back(*data++);
+      --size;
+      if (!kByteOrderMark.starts_with(head_)) {
+        flushHead();
+      } else if (head_.size() == kByteOrderMark.size()) {
+        atFileStart_ = false;
+        pos_ = head_.size();
+      }
+    }
+    scan(data, size);
+  }
+
+  // Call once after the last byte of the file.
+  void finish() {
+    if (atFileStart_) flushHead();
+    result_.fileEndNeedsBreak = lineHasBytes_;
+    if (lineHasBytes_) endLine(false);
+    result_.fileEnd = pos_;
+  }
+
+  const ProfileScan& result() const { return result_; }
+
+ private:
+  enum class State { LineStart, SectionName, KeyName, Value, RestOfLine };
+  enum class LineKind { Other, Header, KeyLine };
+
+  // Bytes that began like a byte order mark but are none are ordinary text.
+  void flushHead() {
+    atFileStart_ = false;
+    const std::string head = std::move(head_);
+    scan(head.data(), head.size());
+  }
+
+  void scan(const char* data, std::size_t size) {
+    std::size_t i = 0;
+    while (i < size) {
+      if (state_ == State::RestOfLine) {
+        const void* lineFeed = std::memchr(data + i, '\n', size - i);
+        const std::size_t stop = lineFeed ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - data) : size;
+        if (stop > i) {
+          lineHasBytes_ = true;
+          previous_ = data[stop - 1];
+          pos_ += stop - i;
+          i = stop;
+        }
+        if (i == size) break;
+      }
+      const char c = data[i++];
+      if (c == '\n') endLine(true);
+      else scanByte(c);
+      previous_ = c;
+      ++pos_;
+    }
+  }
+
+  void scanByte(char c) {
+    lineHasBytes_ = true;
+    switch (state_) {
+      case State::LineStart:
+        if (IsBlank(c)) return;
+        if (c == ';') {
+          state_ = State::RestOfLine;
+        } else if (c == '[') {
+          state_ = State::SectionName;
+          name_.reset(section_.size());
+        } else {
+          state_ = State::KeyName;
+          name_.reset(key_.size());
+          name_.push(c);
+        }
+        return;
+      case State::SectionName:
+        if (c != ']') return name_.push(c);
+        lineKind_ = LineKind::Header;
+        inSection_ = !result_.sectionFound && name_.equalsIgnoringCase(section_);
+        result_.sectionFound = result_.sectionFound || inSection_;
+        state_ = State::RestOfLine;
+        return;
+      case State::KeyName:
+        if (c != '=') return name_.push(c);
+        lineKind_ = LineKind::KeyLine;
+        if (inSection_ && !result_.keyFound && name_.equalsIgnoringCase(key_)) {
+          state_ = State::Value;
+          result_.valueStart = pos_ + 1;
+          value_.reset(kMaxProfileValueLength);
+        } else {
+          state_ = State::RestOfLine;
+        }
+        return;
+      case State::Value:
+        // A CR is held back: right before the LF it belongs to the line ending.
+        if (crHeld_) value_.push('\r');
+        crHeld_ = c == '\r';
+        if (crHeld_) crOffset_ = pos_;
+        else value_.push(c);
+        return;
+      case State::RestOfLine:
+        return;
+    }
+  }
+
+  // pos_ is the offset of the LF, or the end of the file.
+  void endLine(bool hasBreak) {
+    if (hasBreak && !sawLineBreak_) {
+      sawLineBreak_ = true;
+      result_.crlf = previous_ == '\r';
+    }
+    if (state_ == State::Value) {
+      if (crHeld_ && !hasBreak) value_.push('\r');
+      result_.valueEnd = crHeld_ && hasBreak ? crOffset_ : pos_;
+      result_.keyFound = true;
+      const std::string& text = value_.text();
+      result_.value = text.substr(0, text.find('\0'));
+    }
+    if (inSection_ && lineKind_ != LineKind::Other) {
+      result_.sectionEnd = hasBreak ? pos_ + 1 : pos_;
+      result_.sectionEndNeedsBreak = !hasBreak;
+    }
+    state_ = State::LineStart;
+    lineKind_ = LineKind::Other;
+    crHeld_ = false;
+    lineHasBytes_ = false;
+  }
+
+  const std::string_view section_;
+  const std::string_view key_;
+  ProfileScan result_;
+  std::uint64_t pos_ = 0;  // offset of the byte being scanned
+  bool atFileStart_ = true;
+  std::string head_;       // the first bytes, while they may be a byte order mark
+  State state_ = State::LineStart;
+  LineKind lineKind_ = LineKind::Other;
+  bool lineHasBytes_ = false;
+  bool inSection_ = false;
+  bool sawLineBreak_ = false;
+  char previous_ = '\0';
+  bool crHeld_ = false;
+  std::uint64_t crOffset_ = 0;
+  BoundedTrimmedText name_;
+  BoundedTrimmedText value_;
+};
+
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  ~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now, reporting whether the data reached the file system without error.
+  bool close() {
+    const int fd = std::exchange(fd_, -1);
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// Opens for reading without blocking on a FIFO; only a regular file is kept open.
+// When nothing is opened, errno is ENOENT only if the file does not exist.
+UniqueFd OpenRegularFile(const std::string& path, int extraFlags, struct stat& status) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | extraFlags));
+  if (fd.valid() && (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))) {
+    fd.close();
+    errno = EISDIR;
+  }
+  return fd;
+}
+
+std::unique_ptr<char[]> ChunkBuffer() { return std::make_unique_for_overwrite<char[]>(kChunkSize); }
+
+// Feeds the file to the scanner until its end, or until the key's line was read.
+bool ScanFile(int fd, ProfileScanner& scanner) {
+  const auto buffer = ChunkBuffer();
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer.get(), kChunkSize);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    scanner.feed(buffer.get(), static_cast<std::size_t>(n));
+    if (scanner.result().keyFound) return true;
+  }
+  scanner.finish();
+  return true;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// Copies up to `count` bytes, fewer when the input ends first.
+bool CopyBytes(int in, int out, std::uint64_t count) {
+  const auto buffer = ChunkBuffer();
+  while (count > 0) {
+    const std::size_t want = count < kChunkSize ? static_cast<std::size_t>(count) : kChunkSize;
+    const ssize_t n = ::read(in, buffer.get(), want);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (!WriteAll(out, {buffer.get(), static_cast<std::size_t>(n)})) return false;
+    count -= static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+// The new file is the old one with the bytes [cut, resume) replaced by `text`.
+struct Splice {
+  std::uint64_t cut;
+  std::uint64_t resume;
+  std::string text;
+};
+
+Splice PlanEdit(const ProfileScan& scan, std::string_view section, std::string_view key, std::string_view value) {
+  const std::string lineBreak = scan.crlf ? "\r\n" : "\n";
+  if (scan.keyFound) return {scan.valueStart, scan.valueEnd, std::string(value)};
+  const std::string keyLine = std::string(key) + "=" + std::string(value) + lineBreak;
+  if (scan.sectionFound) {
+    return {scan.sectionEnd, scan.sectionEnd, (scan.sectionEndNeedsBreak ? lineBreak : "") + keyLine};
+  }
+  std::string added = scan.fileEndNeedsBreak ? lineBreak : "";
+  added += "[" + std::string(section) + "]" + lineBreak + keyLine;
+  return {scan.fileEnd, scan.fileEnd, std::move(added)};
+}
+
+// `in` is the old file, or -1 when there is none.
+bool WriteEditedCopy(int in, int out, const Splice& splice) {
+  if (in < 0) return WriteAll(out, splice.text);
+  constexpr auto kToEnd = std::numeric_limits<std::uint64_t>::max();
+  return ::lseek(in, 0, SEEK_SET) == 0 && CopyBytes(in, out, splice.cut) && WriteAll(out, splice.text) &&
+         ::lseek(in, static_cast<off_t>(splice.resume), SEEK_SET) >= 0 && CopyBytes(in, out, kToEnd);
+}
+
+// Follows symbolic links to the path that finally names the file (which may not
+// exist yet). Empty when a link cannot be read or the chain loops.
+std::optional<std::filesystem::path> FinalTarget(const std::string& path) {
+  std::filesystem::path current(path);
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat status;
+    if (::lstat(current.c_str(), &status) != 0) {
+      if (errno == ENOENT) return current;
+      return std::nullopt;
+    }
+    if (!S_ISLNK(status.st_mode)) return current;
+    std::error_code error;
+    const std::filesystem::path next = std::filesystem::read_symlink(current, error);
+    if (error) return std::nullopt;
+    current = next.is_absolute() ? next : current.parent_path() / next;
+  }
+  return std::nullopt;
+}
+
+std::filesystem::path DirectoryOf(const std::filesystem::path& file) {
+  return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+struct TemporaryFile {
+  std::filesystem::path path;
+  UniqueFd fd;
+};
+
+// A fresh file beside `target`, created with the default permissions (0666 less
+// the umask) so that a new settings file gets what any new file would.
+std::optional<TemporaryFile> CreateTemporaryBeside(const std::filesystem::path& target) {
+  static std::atomic<unsigned> counter{0};
+  const std::filesystem::path directory = DirectoryOf(target);
+  const std::string stem = "." + target.filename().string() + "." + std::to_string(::getpid()) + ".";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path candidate = directory / (stem + std::to_string(counter++) + ".tmp");
+    const int created = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (created >= 0) return TemporaryFile{std::move(candidate), UniqueFd(created)};
+    if (errno != EEXIST) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// The old file's owner (where allowed) and permission bits.
+bool KeepAttributes(int fd, const struct stat* original) {
+  if (!original) return true;
+  if (original->st_uid != ::geteuid() || original->st_gid != ::getegid()) {
+    [[maybe_unused]] const int ignored = ::fchown(fd, original->st_uid, original->st_gid);
+  }
+  return ::fchmod(fd, original->st_mode & 07777) == 0;
+}
+
+// A rename is durable only once its directory is flushed; failing that is no
+// reason to report the write as failed, the new content is already in place.
+void SyncDirectory(const std::filesystem::path& directory) {
+  const UniqueFd fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.valid()) ::fsync(fd.get());
+}
+
+// Writes the new content to a temporary file, flushes it and renames it over
+// `target`: readers see the old file or the new one, never a mixture.
+template <class Writer>
+bool ReplaceAtomically(const std::filesystem::path& target, const struct stat* original, Writer&& writeContent) {
+  std::optional<TemporaryFile> temporary = CreateTemporaryBeside(target);
+  if (!temporary) return false;
+  UniqueFd& out = temporary->fd;
+  bool ok = writeContent(out.get()) && KeepAttributes(out.get(), original) && ::fsync(out.get()) == 0;
+  ok = out.close() && ok;
+  ok = ok && ::rename(temporary->path.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temporary->path.c_str());
+    return false;
+  }
+  SyncDirectory(DirectoryOf(target));
+  return true;
+}
+
+}  // namespace
+
+std::string ReadProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                              const std::string& path) {
+  section = TrimBlanks(section);
+  key = TrimBlanks(key);
+  if (!IsRepresentableSection(section) || !IsRepresentableKey(key)) return std::string(defaultValue);
+  struct stat status;
+  const UniqueFd fd = OpenRegularFile(path, 0, status);
+  if (!fd.valid()) return std::string(defaultValue);
+  ProfileScanner scanner(section, key);
+  if (!ScanFile(fd.get(), scanner) || !scanner.result().keyFound) return std::string(defaultValue);
+  return scanner.result().value;
+}
+
+bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
+                        const std::string& path) {
+  section = TrimBlanks(section);
+  key = TrimBlanks(key);
+  if (!IsRepresentableSection(section) || !IsRepresentableKey(key) || HasAnyOf(value, kLineBreakOrNul)) {
+    return false;
+  }
+  const std::optional<std::filesystem::path> target = FinalTarget(path);
+  if (!target) return false;
+
+  struct stat status;
+  const UniqueFd in = OpenRegularFile(target->string(), O_NOFOLLOW, status);
+  // Only a file that is not there may be created; one that is there but cannot be
+  // read must not be replaced by a file holding just this key.
+  if (!in.valid() && errno != ENOENT) return false;
+
+  ProfileScanner scanner(section, key);
+  if (in.valid() && !ScanFile(in.get(), scanner)) return false;
+  if (!in.valid()) scanner.finish();
+  const Splice splice = PlanEdit(scanner.result(), section, key, value);
+  return ReplaceAtomically(*target, in.valid() ? &status : nullptr,
+                           [&](int out) { return WriteEditedCopy(in.get(), out, splice); });
+}
+
+}  // namespace tovira

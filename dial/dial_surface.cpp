@@ -6,7 +6,6 @@
 #include <QPen>
 
 #include <cstring>
-#include <utility>
 
 namespace tovira {
 namespace {
@@ -31,7 +30,7 @@ QColor ColorFromBgr(std::uint32_t bgr) {
 }
 
 DialSurface::DialSurface(QImage face, QImage digitStrip, TwipsPerPixel tpp)
-    : face_(InSurfaceFormat(face)), digitStrip_(std::move(digitStrip)), tpp_(tpp), image_(face_) {}
+    : face_(InSurfaceFormat(face)), digitStrip_(InSurfaceFormat(digitStrip)), tpp_(tpp), image_(face_) {}
 
 void DialSurface::clear() {
   image_ = face_;  // shared until the next drawing detaches it

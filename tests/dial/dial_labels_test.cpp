@@ -97,15 +97,15 @@ TEST_P(RefreshDialShows, TheLabelsAroundTheCurrentSecond) {
 
 const Labels kFirstSeconds{"06", "01", "02", "03", "04", "05"};
 
-INSTANTIATE_TEST_SUITE_P(
-    Times, RefreshDialShows,
-    ::testing::Values(RefreshCase{0, kFirstSeconds}, RefreshCase{1, kFirstSeconds}, RefreshCase{999, kFirstSeconds},
-                      RefreshCase{1000, kFirstSeconds}, RefreshCase{2999, kFirstSeconds},
-                      RefreshCase{3000, kFirstSeconds}, RefreshCase{3999, kFirstSeconds},
-                      RefreshCase{4500, {"06", "07", "02", "03", "04", "05"}},
-                      RefreshCase{60000, {"60", "61", "62", "63", "58", "59"}},
-                      RefreshCase{98000, {"96", "97", "98", "99", "00", "01"}},
-                      RefreshCase{-500, {"06", "01", "02", "", "04", "05"}}));
+INSTANTIATE_TEST_SUITE_P(Times, RefreshDialShows,
+                         ::testing::Values(RefreshCase{0, kFirstSeconds}, RefreshCase{1, kFirstSeconds},
+                                           RefreshCase{999, kFirstSeconds}, RefreshCase{1000, kFirstSeconds},
+                                           RefreshCase{2999, kFirstSeconds}, RefreshCase{3000, kFirstSeconds},
+                                           RefreshCase{3999, kFirstSeconds},
+                                           RefreshCase{4500, {"06", "07", "02", "03", "04", "05"}},
+                                           RefreshCase{60000, {"60", "61", "62", "63", "58", "59"}},
+                                           RefreshCase{98000, {"96", "97", "98", "99", "00", "01"}},
+                                           RefreshCase{-500, {"06", "01", "02", "", "04", "05"}}));
 
 TEST(RefreshDial, ClearsTheEarlierPaintingAndRestoresTheFace) {
   DialSurface surface = testing::MakeSurface();

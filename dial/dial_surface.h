@@ -1,0 +1,59 @@
+#pragma once
+// The dial's drawing surface: a picture that keeps what is painted on it until it
+// is cleared, also while nothing shows it. Positions and sizes are given in twips
+// and turned into pixels with the screen's twips per pixel; line widths are pixels.
+// Nothing is antialiased, so every pixel is exactly one of the colours drawn.
+
+#include "common/twips.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+
+#include <cstdint>
+
+namespace tovira {
+
+// A colour value 0x00BBGGRR as a QColor; the high byte is ignored.
+QColor ColorFromBgr(std::uint32_t bgr);
+
+class DialSurface {
+ public:
+  DialSurface(QImage face, QImage digitStrip, TwipsPerPixel tpp);
+
+  // Back to the bare face. The drawing state (line width, fill colour) stays.
+  void clear();
+
+  // Replaces the pixels of a rectangle with those of `source` (no blending).
+  // Parts of the rectangle outside the source or the surface are left out.
+  void copyPicture(const QImage& source, QRectF sourceTwips, QPointF destinationTwips);
+
+  // Raises a Fault for a width below one pixel.
+  void setLineWidth(int pixels);
+  void setFillColor(std::uint32_t bgr);
+
+  // Filled with the fill colour, outlined at the current line width.
+  void circle(QPointF centreTwips, double radiusTwips, std::uint32_t outlineBgr);
+  void line(QPointF fromTwips, QPointF toTwips, std::uint32_t bgr);
+
+  const QImage& image() const { return image_; }
+  const QImage& digitStrip() const { return digitStrip_; }
+  TwipsPerPixel twipsPerPixel() const { return tpp_; }
+
+  // Grows with every change of the picture, so a view repaints only when needed.
+  std::uint64_t generation() const { return generation_; }
+
+ private:
+  QPointF toPixels(QPointF twips) const;
+
+  QImage face_;
+  QImage digitStrip_;
+  TwipsPerPixel tpp_;
+  QImage image_;
+  int lineWidth_ = 1;
+  std::uint32_t fillBgr_ = 0;  // black
+  std::uint64_t generation_ = 0;
+};
+
+}  // namespace tovira

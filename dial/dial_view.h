@@ -1,0 +1,30 @@
+#pragma once
+// The dial area on screen: shows the picture of a DialSurface at its top-left
+// corner. It only displays; the surface keeps the painting, the window handles
+// the mouse and decides when to repaint.
+
+#include "dial/dial_surface.h"
+
+#include <QWidget>
+
+namespace tovira {
+
+class DialView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit DialView(QWidget* parent = nullptr);
+
+  // The surface must outlive the view or be replaced first; nullptr shows nothing.
+  void setSurface(const DialSurface* surface);
+
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  const DialSurface* surface_ = nullptr;
+};
+
+}  // namespace tovira

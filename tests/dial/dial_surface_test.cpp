@@ -1,0 +1,102 @@
+#include "dial_fixtures.h"
+
+#include "dial/dial_surface.h"
+#include "dial/dial_view.h"
+
+#include <gtest/gtest.h>
+
+namespace tovira {
+namespace {
+
+TEST(DialSurface, CopyReplacesPixelsWithoutBlending) {
+  QImage source(4, 4, QImage::Format_ARGB32);
+  source.fill(qRgba(10, 20, 30, 128));
+  DialSurface surface = testing::MakeSurface();
+  surface.copyPicture(source, QRectF(0, 0, 60, 60), QPointF(150, 300));
+  EXPECT_EQ(surface.image().pixel(10, 20), qRgb(10, 20, 30));
+  EXPECT_EQ(surface.image().pixel(13, 23), qRgb(10, 20, 30));
+  EXPECT_EQ(surface.image().pixel(14, 20), testing::kFaceWhite);
+  EXPECT_EQ(surface.image().pixel(10, 24), testing::kFaceWhite);
+}
+
+TEST(DialSurface, CopyConvertsTwipsWithTheSurfacesTwipsPerPixel) {
+  DialSurface surface = testing::MakeSurface({12.0, 20.0});
+  // Strip columns 30..44, rows 0..29 to pixel (5, 7).
+  surface.copyPicture(surface.digitStrip(), QRectF(12 * 30, 0, 12 * 15, 20 * 30), QPointF(12 * 5, 20 * 7));
+  EXPECT_EQ(surface.image().pixel(5, 7), testing::StripPixel(30, 0));
+  EXPECT_EQ(surface.image().pixel(19, 36), testing::StripPixel(44, 29));
+  EXPECT_EQ(surface.image().pixel(20, 7), testing::kFaceWhite);
+  EXPECT_EQ(surface.image().pixel(5, 37), testing::kFaceWhite);
+}
+
+TEST(DialSurface, CopyIsClippedToTheSourceAndTheSurface) {
+  struct Case {
+    QRect source;  // pixels
+    QPoint destination;
+    QRect painted;  // expected painted pixels of the surface
+  };
+  const Case cases[] = {
+      {{140, 20, 30, 30}, {0, 0}, {0, 0, 10, 10}},       // runs off the strip's right and bottom
+      {{0, 0, 15, 30}, {240, 235}, {240, 235, 10, 15}},  // runs off the surface
+      {{0, 0, 15, 30}, {-10, -20}, {0, 0, 5, 10}},       // starts before the surface
+      {{0, 0, -15, 30}, {10, 10}, {}},                   // negative width copies nothing
+  };
+  for (const Case& c : cases) {
+    DialSurface surface = testing::MakeSurface();
+    surface.copyPicture(surface.digitStrip(),
+                        QRectF(c.source.x() * 15, c.source.y() * 15, c.source.width() * 15, c.source.height() * 15),
+                        QPointF(c.destination.x() * 15, c.destination.y() * 15));
+    const QImage face = testing::MakeFace();
+    for (int y = 0; y < testing::kFaceSize; ++y) {
+      for (int x = 0; x < testing::kFaceSize; ++x) {
+        const QPoint from = QPoint(x, y) - c.destination + c.source.topLeft();
+        const QRgb expected = c.painted.contains(x, y) ? testing::StripPixel(from.x(), from.y()) : face.pixel(x, y);
+        ASSERT_EQ(surface.image().pixel(x, y), expected) << c.source.x() << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(DialSurface, RejectsRectanglesBeyondThe32BitRange) {
+  DialSurface surface = testing::MakeSurface({1.0, 1.0});
+  EXPECT_THROW(surface.copyPicture(surface.digitStrip(), QRectF(0, 0, 2147483647.0, 1), QPointF(10, 10)), Fault);
+  EXPECT_THROW(surface.copyPicture(surface.digitStrip(), QRectF(0, 0, 10, 10), QPointF(1e12, 0)), Fault);
+  EXPECT_THROW(surface.copyPicture(surface.digitStrip(), QRectF(0, 0, NAN, 10), QPointF(0, 0)), Fault);
+  EXPECT_EQ(surface.image(), testing::MakeFace());
+}
+
+TEST(DialSurface, GenerationGrowsWithEveryChangeOfThePicture) {
+  DialSurface surface = testing::MakeSurface();
+  std::uint64_t last = surface.generation();
+  const auto grew = [&] {
+    const bool result = surface.generation() > last;
+    last = surface.generation();
+    return result;
+  };
+  surface.setLineWidth(3);
+  surface.setFillColor(0x00123456);
+  EXPECT_FALSE(grew()) << "drawing state alone";
+  surface.clear();
+  EXPECT_TRUE(grew()) << "clear";
+  surface.copyPicture(surface.digitStrip(), QRectF(0, 0, 150, 150), QPointF(0, 0));
+  EXPECT_TRUE(grew()) << "copy";
+  surface.circle({100, 100}, 50, 0);
+  EXPECT_TRUE(grew()) << "circle";
+  surface.line({0, 0}, {100, 0}, 0);
+  EXPECT_TRUE(grew()) << "line";
+}
+
+TEST(DialView, ShowsTheSurfaceAtItsTopLeftCorner) {
+  DialSurface surface = testing::MakeSurface();
+  surface.line({0, 750}, {3735, 750}, 0x000000FF);
+  DialView view;
+  view.setSurface(&surface);
+  EXPECT_EQ(view.sizeHint(), QSize(250, 250));
+  view.resize(view.sizeHint());
+  EXPECT_EQ(view.grab().toImage().convertToFormat(QImage::Format_RGB32), surface.image());
+  view.setSurface(nullptr);
+  view.grab();  // shows nothing, without a surface to read
+}
+
+}  // namespace
+}  // namespace tovira

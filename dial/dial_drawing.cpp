@@ -2,6 +2,7 @@
 
 #include "common/checked_math.h"
 #include "common/failure.h"
+#include "display/frame_table.h"
 
 #include <algorithm>
 #include <array>
@@ -14,10 +15,6 @@ namespace {
 
 // Top-left pixel of each label place, for the counts n with n mod 6 equal to the index.
 constexpr std::array<QPoint, 6> kLabelPlaces{{{110, 15}, {187, 62}, {187, 157}, {110, 201}, {33, 157}, {33, 62}}};
-
-// TODO(merge): use display/frame_table.h kFrameStarts
-constexpr std::array<std::int32_t, 24> kFrameStarts{0,   42,  84,  126, 167, 209, 251, 292, 334, 376, 417, 459,
-                                                    501, 542, 584, 626, 667, 709, 751, 791, 834, 876, 917, 959};
 
 constexpr std::uint32_t kShadowBgr = 0x007E7E7E;
 constexpr double kHubRadiusTwips = 50.0;
@@ -82,8 +79,7 @@ std::int32_t FrameStartFromMillis(std::int32_t ms, std::int32_t rate) {
   std::int32_t start = 0;
   Guarded(ErrorCode::FrameStartFromMillis, [&] {
     if (rate != 24) return;
-    const auto after = std::upper_bound(kFrameStarts.begin(), kFrameStarts.end(), ms);
-    if (after != kFrameStarts.begin()) start = *(after - 1);
+    start = kFrameStarts[static_cast<std::size_t>(FrameIndexAt(ms))];
   });
   return start;
 }

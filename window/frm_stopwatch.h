@@ -5,6 +5,7 @@
 // platform services together.
 
 #include "common/twips.h"
+#include "engine/client_area.h"
 #include "dial/dial_surface.h"
 #include "display/display_mode.h"
 #include "engine/input_bindings.h"

@@ -1,0 +1,38 @@
+#include "platform/x11_connection.h"
+
+#include <QGuiApplication>
+
+
+namespace tovira::x11 {
+
+xcb_connection_t* QtConnection() {
+  if (qGuiApp == nullptr) {
+    return nullptr;
+  }
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+xcb_window_t RootWindow(xcb_connection_t* connection) {
+  // Qt opens its connection for $DISPLAY; its screen number picks the root.
+  int screenNumber = 0;
+  char* host = nullptr;
+  int display = 0;
+  if (xcb_parse_display(nullptr, &host, &display, &screenNumber) == 0) {
+    screenNumber = 0;
+  }
+  std::free(host);
+  auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+  for (int i = 0; i < screenNumber && screens.rem > 1; ++i) {
+    xcb_screen_next(&screens);
+  }
+  return screens.data->root;
+}
+
+xcb_atom_t Atom(xcb_connection_t* connection, QByteArrayView name) {
+  const auto cookie = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data());
+  const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookie, nullptr));
+  return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+}  // namespace tovira::x11

@@ -1,0 +1,31 @@
+#pragma once
+// Access to Qt's own X11 connection for the X11 adapters.
+
+#include <xcb/xcb.h>
+
+#include <QByteArrayView>
+
+#include <cstdlib>
+#include <memory>
+
+namespace tovira::x11 {
+
+// Owns a reply (or any block) that xcb allocated with malloc.
+struct FreeReply {
+  void operator()(void* reply) const noexcept { std::free(reply); }
+};
+template <class T>
+using Reply = std::unique_ptr<T, FreeReply>;
+
+// Qt's connection, or null when the application does not run on X11 (or no
+// longer runs at all). Asked afresh each time: the connection dies with the
+// application object.
+xcb_connection_t* QtConnection();
+
+// The root window of the screen Qt's connection was opened for.
+xcb_window_t RootWindow(xcb_connection_t* connection);
+
+// The atom of the name, XCB_ATOM_NONE if the server cannot give one.
+xcb_atom_t Atom(xcb_connection_t* connection, QByteArrayView name);
+
+}  // namespace tovira::x11

@@ -1,0 +1,33 @@
+// Without an X11 connection the adapters must do nothing, whatever they are asked.
+#include "platform/x11_cursor_confinement.h"
+#include "platform/x11_window_stacking.h"
+
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace tovira {
+namespace {
+
+TEST(X11AdaptersWithoutX11, ConfinementDoesNothing) {
+  X11CursorConfinement confinement;
+  confinement.release();
+  confinement.confine(QRect(10, 10, 200, 100));
+  confinement.confine(QRect(0, 0, 0, 0));
+  confinement.release();
+  confinement.release();
+}
+
+TEST(X11AdaptersWithoutX11, StackingDoesNothing) {
+  X11WindowStacking stacking;
+  QWidget window;
+  stacking.setAlwaysOnTop(window, true);
+  window.show();
+  stacking.setAlwaysOnTop(window, false);
+  window.hide();
+  window.show();
+  EXPECT_TRUE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace tovira

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command on a private Xvfb server (and, with --wm, under openbox).
-# Each call gets its own display, so X11 tests can run side by side.
+# Each call gets its own display and its own authorization cookie, so X11 tests
+# can run side by side without reaching each other's server.
 #   scripts/with-xvfb.sh [--wm] [--size WxH] -- command args...
 set -euo pipefail
 
@@ -15,24 +16,54 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-fifo_dir=$(mktemp -d)
-trap 'kill ${wm_pid:-} ${xvfb_pid:-} 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$fifo_dir"' EXIT
-mkfifo "$fifo_dir/displayfd"
-Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -dpi 96 3>"$fifo_dir/displayfd" >"$fifo_dir/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display_number <"$fifo_dir/displayfd" || { echo "Xvfb did not start" >&2; cat "$fifo_dir/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$display_number"
+work=$(mktemp -d)
+cleanup() {
+  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null || true
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export XAUTHORITY="$work/Xauthority"
+: >"$XAUTHORITY"
+cookie=$(mcookie)
+
+# Choosing a display number and starting the server happen under one lock, so
+# two runs never pick the same number.
+exec 9>/tmp/.tovira-xvfb.lock
+flock 9
+for n in $(seq 100 399); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+  xauth -q -f "$XAUTHORITY" add ":$n" . "$cookie"
+  Xvfb ":$n" -auth "$XAUTHORITY" -screen 0 "${size}x24" -nolisten tcp -dpi 96 >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 200); do
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    xdpyinfo -display ":$n" >/dev/null 2>&1 && { export DISPLAY=":$n"; break 2; }
+    sleep 0.05
+  done
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+  unset xvfb_pid
+done
+flock -u 9
+exec 9>&-
+[ -n "${DISPLAY:-}" ] && [ -n "${xvfb_pid:-}" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2 || true; exit 1; }
+
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
+# No session bus: Qt's accessibility and theme lookups must not try to start one.
+export DBUS_SESSION_BUS_ADDRESS=disabled:
 
 if [ "$wm" = 1 ]; then
-  openbox --sm-disable >"$fifo_dir/openbox.log" 2>&1 &
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
   wm_pid=$!
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 200); do
     wmctrl -m >/dev/null 2>&1 && break
     sleep 0.05
   done
-  wmctrl -m >/dev/null 2>&1 || { echo "openbox did not start" >&2; cat "$fifo_dir/openbox.log" >&2; exit 1; }
+  wmctrl -m >/dev/null 2>&1 || { echo "openbox did not start" >&2; cat "$work/openbox.log" >&2; exit 1; }
 fi
 
 "$@"

@@ -74,9 +74,14 @@ class WindowDefinitionTest : public QObject {
 
   void tabOrderFollowsTheTabIndexes() {
     WindowFixture f;
-    QCOMPARE(f.control<QWidget>("cmdStart")->nextInFocusChain(), f.control<QWidget>("cmdLap"));
-    QCOMPARE(f.control<QWidget>("cmdLap")->nextInFocusChain(), f.control<QWidget>("lstLap"));
-    QCOMPARE(f.control<QWidget>("lstLap")->nextInFocusChain(), f.control<QWidget>("imgWatch"));
+    auto nextTabStop = [](QWidget* from) {
+      QWidget* next = from->nextInFocusChain();
+      while (next != from && !(next->focusPolicy() & Qt::TabFocus)) next = next->nextInFocusChain();
+      return next;
+    };
+    QCOMPARE(nextTabStop(f.control<QWidget>("cmdStart")), f.control<QWidget>("cmdLap"));
+    QCOMPARE(nextTabStop(f.control<QWidget>("cmdLap")), f.control<QWidget>("lstLap"));
+    QCOMPARE(nextTabStop(f.control<QWidget>("lstLap")), f.control<QWidget>("imgWatch"));
   }
 
   void menuTreeAsCreated() {

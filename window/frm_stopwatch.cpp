@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QProxyStyle>
 #include <QStyleFactory>
 #include <QTimer>
 
@@ -73,6 +74,17 @@ void EndSilentlyOnFault(Operation&& op) noexcept {
   } catch (const std::exception&) {
   }
 }
+
+// Alt alone opens the menu bar for the keyboard, as desktop menu bars do. While the
+// stopwatch runs the pointer cannot reach the menus; the keyboard still can.
+class MenuBarStyle final : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_MenuBar_AltKeyNavigation) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
 
 }  // namespace
 
@@ -191,6 +203,9 @@ QAction* frmStopwatch::addMenuItem(QMenu* menu, QStringView name, const QString&
 }
 
 void frmStopwatch::createMenus() {
+  auto* menuStyle = new MenuBarStyle;
+  menuStyle->setParent(menuBar());
+  menuBar()->setStyle(menuStyle);
   auto submenu = [](QMenu* parent, const char* name, const QString& caption) {
     QMenu* menu = parent->addMenu(caption);
     menu->setObjectName(QString::fromLatin1(name));

@@ -36,7 +36,9 @@ flock 9
 for n in $(seq 100 399); do
   [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
   xauth -q -f "$XAUTHORITY" add ":$n" . "$cookie"
-  Xvfb ":$n" -auth "$XAUTHORITY" -screen 0 "${size}x24" -nolisten tcp -dpi 96 >"$work/xvfb.log" 2>&1 &
+  # -noreset: without it the server resets when its last client leaves, and a
+  # client connecting during that reset is refused.
+  Xvfb ":$n" -auth "$XAUTHORITY" -noreset -screen 0 "${size}x24" -nolisten tcp -dpi 96 >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 1 200); do
     kill -0 "$xvfb_pid" 2>/dev/null || break
@@ -63,7 +65,14 @@ if [ "$wm" = 1 ]; then
     wmctrl -m >/dev/null 2>&1 && break
     sleep 0.05
   done
-  wmctrl -m >/dev/null 2>&1 || { echo "openbox did not start" >&2; cat "$work/openbox.log" >&2; exit 1; }
+  if ! wmctrl -m >/dev/null 2>&1; then
+    echo "openbox did not start on $DISPLAY" >&2
+    cat "$work/openbox.log" "$work/xvfb.log" >&2
+    kill -0 "$xvfb_pid" 2>/dev/null && echo "Xvfb $xvfb_pid alive" >&2
+    xdpyinfo >/dev/null && echo "xdpyinfo connects" >&2
+    ls -la /tmp/.X11-unix/ /tmp/.X*-lock >&2
+    exit 1
+  fi
 fi
 
 "$@"

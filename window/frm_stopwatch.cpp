@@ -12,8 +12,11 @@
 #include "platform/tick_counter.h"
 #include "platform/window_stacking.h"
 #include "resources/artwork.h"
+#include "display/frame_table.h"
 #include "window/lap_list_model.h"
+#include "window/repaint_pacer.h"
 #include "window/settings.h"
+#include "window/time_label.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -96,6 +99,7 @@ frmStopwatch::frmStopwatch(PlatformServices services, QWidget* parent)
   setObjectName(QStringLiteral("frmStopwatch"));
   setWindowTitle(QString::fromUtf16(kDesignCaption));
   setWindowIcon(WindowIcon());
+  pacer_ = new RepaintPacer(this);
   createMenus();
   createControls();
 
@@ -166,12 +170,11 @@ void frmStopwatch::createControls() {
   imgWatch_->setFocusPolicy(Qt::TabFocus);
   imgWatch_->installEventFilter(this);
 
-  lblTime_ = new QLabel(QStringLiteral("Label1"), client_);
+  lblTime_ = new TimeLabel(QStringLiteral("Label1"), *pacer_, client_);
   lblTime_->setObjectName(QStringLiteral("lblTime"));
   QFont labelFont(QString::fromLatin1(kListFont));
   labelFont.setPointSizeF(18);
   lblTime_->setFont(labelFont);
-  lblTime_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   PaintBackground(lblTime_, Qt::black, Qt::white);
   lblTime_->installEventFilter(this);
 
@@ -357,13 +360,28 @@ void frmStopwatch::tmrClockTimer() {
   const bool ok = Guarded(ErrorCode::ClockTimer, [this, &sw] {
     const std::int32_t elapsed = sw.Elapsed(services_.ticks.timeGetTime());
     if (state_.options.ShowDigital == 1) lblTime_->setText(FormatSeconds(elapsed, numberLocale_));
-    if (state_.options.ShowAnalog == 1) {
-      RefreshDial(dial_, elapsed, handSettings());
-      imgWatch_->update();
-    }
+    if (state_.options.ShowAnalog == 1) refreshDialIfChanged(elapsed);
   });
   // A fault here would repeat on every event: report it once until the next Start or Reset.
   if (!ok) timerFaultReported_ = true;
+}
+
+void frmStopwatch::refreshDialIfChanged(std::int32_t elapsed) {
+  // The labels around the current second reach from 2 s before it to 3 s after it.
+  CheckedAdd(elapsed, 3000);
+  CheckedSub(elapsed, 2000);
+  const HandSettings hand = handSettings();
+  std::optional<DialComposition> wanted;
+  if (elapsed >= 0) {
+    wanted = DialComposition{elapsed / 1000,      FrameIndexAt(elapsed % 1000), hand.analogScale,
+                             hand.handColor,      hand.areaWidthTwips,         hand.areaHeightTwips,
+                             dial_.lineWidth(),   dial_.generation()};
+  }
+  if (wanted && wanted == composedDial_) return;
+  RefreshDial(dial_, elapsed, hand);
+  if (wanted) wanted->generation = dial_.generation();
+  composedDial_ = wanted;
+  pacer_->schedule(imgWatch_);
 }
 
 HandSettings frmStopwatch::handSettings() const {

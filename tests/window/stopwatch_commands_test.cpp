@@ -3,6 +3,7 @@
 #include "dial/dial_drawing.h"
 #include "resources/artwork.h"
 #include "support/window_fixture.h"
+#include "window/time_label.h"
 #include "window/lap_list_model.h"
 
 #include <QLabel>
@@ -26,7 +27,7 @@ struct RunningFixture : WindowFixture {
     window->state().HandColor = 0x0000FF;
   }
   void at(std::uint32_t now) { platform.ticks.now = now; }
-  QString label() const { return control<QLabel>("lblTime")->text(); }
+  QString label() const { return control<TimeLabel>("lblTime")->text(); }
   QStringList lines() const { return window->lapLines().lines(); }
 };
 

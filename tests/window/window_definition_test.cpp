@@ -1,6 +1,7 @@
 // The window as created, and the display modes chosen from its menu.
 
 #include "support/window_fixture.h"
+#include "window/time_label.h"
 #include "window/lap_list_model.h"
 
 #include <QLabel>
@@ -43,14 +44,14 @@ class WindowDefinitionTest : public QObject {
     QCOMPARE(f.window->centralWidget()->width(), 258);
     QCOMPARE(f.window->minimumWidth(), f.window->maximumWidth());
     QCOMPARE(f.window->windowTitle(), QStringLiteral("Toviraｽﾄｯﾌﾟｳｫｯﾁ"));
-    QCOMPARE(f.control<QLabel>("lblTime")->text(), QStringLiteral("Label1"));
+    QCOMPARE(f.control<TimeLabel>("lblTime")->text(), QStringLiteral("Label1"));
     QCOMPARE(f.control<QPushButton>("cmdStart")->text(), QStringLiteral("スタート"));
     QCOMPARE(f.control<QPushButton>("cmdLap")->text(), QStringLiteral("リセット"));
   }
 
   void colorsAndFonts() {
     WindowFixture f;
-    auto* label = f.control<QLabel>("lblTime");
+    auto* label = f.control<TimeLabel>("lblTime");
     QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::black));
     QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::white));
     QCOMPARE(label->font().family(), QStringLiteral("IPAGothic"));

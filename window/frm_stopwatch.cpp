@@ -179,12 +179,31 @@ void frmStopwatch::createControls() {
   lblTime_->installEventFilter(this);
 
   client_->installEventFilter(this);
+  describeForAssistiveTechnology();
 
   // Tab order: lblTime, cmdStart, cmdLap, lstLap, imgWatch (imgNumber is hidden).
   setTabOrder(cmdStart_, cmdLap_);
   setTabOrder(cmdLap_, lstLap_);
   setTabOrder(lstLap_, imgWatch_);
   placeAll();
+}
+
+// Screen readers announce the label's text, the buttons' captions, the list's lines
+// and the time the dial's hand shows; each control also says what it is for.
+void frmStopwatch::describeForAssistiveTechnology() {
+  imgNumber_->setAccessibleName(QStringLiteral("Digit strip"));
+  imgNumber_->setAccessibleDescription(QStringLiteral("The digits the dial's second labels are made of"));
+  lblTime_->setAccessibleDescription(QStringLiteral("Elapsed time in seconds"));
+  cmdStart_->setAccessibleDescription(QStringLiteral("Starts the stopwatch, or stops it while it runs"));
+  cmdLap_->setAccessibleDescription(QStringLiteral("Records a lap while running; clears all times while stopped"));
+  lstLap_->setAccessibleName(QStringLiteral("Lap times"));
+  lstLap_->setAccessibleDescription(QStringLiteral("Every recorded time, oldest first, in the chosen display mode"));
+  imgWatch_->setAccessibleDescription(QStringLiteral("Analog dial; the hand steps in frames of 1/24 second"));
+  announceDialTime(0);
+}
+
+void frmStopwatch::announceDialTime(std::int32_t elapsed) {
+  imgWatch_->setAccessibleName(QStringLiteral("Dial at %1 seconds").arg(FormatSeconds(elapsed, numberLocale_)));
 }
 
 QAction* frmStopwatch::addMenuItem(QMenu* menu, QStringView name, const QString& caption, bool checked,
@@ -351,6 +370,7 @@ void frmStopwatch::ResetDial() {
   dial_.clear();
   for (std::int32_t n = 1; n <= 6; ++n) DrawDialNumber(dial_, n);
   DrawDialHand(dial_, 0, handSettings());
+  announceDialTime(0);
   imgWatch_->update();
 }
 
@@ -379,6 +399,7 @@ void frmStopwatch::refreshDialIfChanged(std::int32_t elapsed) {
   }
   if (wanted && wanted == composedDial_) return;
   RefreshDial(dial_, elapsed, hand);
+  announceDialTime(elapsed);
   if (wanted) wanted->generation = dial_.generation();
   composedDial_ = wanted;
   pacer_->schedule(imgWatch_);
@@ -450,6 +471,7 @@ void frmStopwatch::mnuShowAnalogWatchClick() {
     mnuShowAnalogWatch_->setChecked(!mnuShowAnalogWatch_->isChecked());
     if (mnuShowAnalogWatch_->isChecked()) {
       DrawDialHand(dial_, state_.stopwatch.AccumulatedTime, handSettings());
+      announceDialTime(state_.stopwatch.AccumulatedTime);
       imgWatch_->setVisible(true);
       state_.options.ShowAnalog = 1;
     } else {

@@ -123,6 +123,8 @@ class frmStopwatch final : public QMainWindow {
  private:
   void createControls();
   void createMenus();
+  void describeForAssistiveTechnology();
+  void announceDialTime(std::int32_t elapsed);
   QAction* addMenuItem(QMenu* menu, QStringView name, const QString& caption, bool checked, bool enabled,
                        void (frmStopwatch::*click)());
   void RenderLapList(DisplayMode mode);

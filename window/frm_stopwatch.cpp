@@ -41,13 +41,18 @@ constexpr auto kStoppedStart = u"スタート";
 constexpr auto kStoppedLap = u"リセット";
 constexpr auto kRunningStart = u"ストップ";
 constexpr auto kRunningLap = u"ラップ";
-constexpr auto kListFont = "IPAGothic";
+// Half-width and full-width cells of this font are exactly 1:2, so the lap columns line up.
+constexpr auto kJapaneseFont = "IPAGothic";
 constexpr double kDialPixels = 250;
 
 constexpr std::array<DisplayMode, 4> kModes{DisplayMode::Sec, DisplayMode::HMS, DisplayMode::Frame24,
                                             DisplayMode::SSK};
 
-QColor FromBgr(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QFont JapaneseFont(double points) {
+  QFont font(QString::fromLatin1(kJapaneseFont));
+  font.setPointSizeF(points);
+  return font;
+}
 
 void PaintBackground(QWidget* widget, QColor background, std::optional<QColor> text = std::nullopt) {
   QPalette palette = widget->palette();
@@ -127,17 +132,20 @@ void frmStopwatch::createControls() {
   imgNumber_->hide();
   place(imgNumber_, design::kImgNumber);
 
+  // The push buttons are painted in their own colours, whatever the desktop's style.
   QStyle* buttonStyle = QStyleFactory::create(QStringLiteral("Fusion"));
   buttonStyle->setParent(this);
-  QFont buttonFont(QString::fromLatin1(kListFont));
-  buttonFont.setPointSizeF(10.5);
+  auto makeButton = [&](const char* name, const char16_t* caption, std::uint32_t bgr, void (frmStopwatch::*click)()) {
+    auto* button = new QPushButton(QString::fromUtf16(caption), client_);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setStyle(buttonStyle);
+    button->setFont(JapaneseFont(10.5));
+    PaintBackground(button, ColorFromBgr(bgr));
+    connect(button, &QPushButton::clicked, this, click);
+    return button;
+  };
 
-  cmdLap_ = new QPushButton(QString::fromUtf16(kStoppedLap), client_);
-  cmdLap_->setObjectName(QStringLiteral("cmdLap"));
-  cmdLap_->setStyle(buttonStyle);
-  cmdLap_->setFont(buttonFont);
-  PaintBackground(cmdLap_, FromBgr(0x0080FF80));
-  connect(cmdLap_, &QPushButton::clicked, this, &frmStopwatch::cmdLapClick);
+  cmdLap_ = makeButton("cmdLap", kStoppedLap, 0x0080FF80, &frmStopwatch::cmdLapClick);
 
   tmrClock_ = new QTimer(this);
   tmrClock_->setObjectName(QStringLiteral("tmrClock"));
@@ -152,17 +160,10 @@ void frmStopwatch::createControls() {
   lstLap_->setUniformItemSizes(true);
   lstLap_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstLap_->setSelectionMode(QAbstractItemView::SingleSelection);
-  QFont listFont(QString::fromLatin1(kListFont));
-  listFont.setPointSizeF(15.75);
-  lstLap_->setFont(listFont);
+  lstLap_->setFont(JapaneseFont(15.75));
   lstLap_->viewport()->installEventFilter(this);
 
-  cmdStart_ = new QPushButton(QString::fromUtf16(kStoppedStart), client_);
-  cmdStart_->setObjectName(QStringLiteral("cmdStart"));
-  cmdStart_->setStyle(buttonStyle);
-  cmdStart_->setFont(buttonFont);
-  PaintBackground(cmdStart_, FromBgr(0x0080FFFF));
-  connect(cmdStart_, &QPushButton::clicked, this, &frmStopwatch::cmdStartClick);
+  cmdStart_ = makeButton("cmdStart", kStoppedStart, 0x0080FFFF, &frmStopwatch::cmdStartClick);
 
   imgWatch_ = new DialView(client_);
   imgWatch_->setObjectName(QStringLiteral("imgWatch"));
@@ -172,9 +173,7 @@ void frmStopwatch::createControls() {
 
   lblTime_ = new TimeLabel(QStringLiteral("Label1"), *pacer_, client_);
   lblTime_->setObjectName(QStringLiteral("lblTime"));
-  QFont labelFont(QString::fromLatin1(kListFont));
-  labelFont.setPointSizeF(18);
-  lblTime_->setFont(labelFont);
+  lblTime_->setFont(JapaneseFont(18));
   PaintBackground(lblTime_, Qt::black, Qt::white);
   lblTime_->installEventFilter(this);
 

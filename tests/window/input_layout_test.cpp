@@ -18,10 +18,7 @@ enum class Target { Background, Label, List, Dial };
 
 struct InputFixture : WindowFixture {
   explicit InputFixture(int behaviorMode) {
-    auto& o = options();
-    o.Showbutton = o.ShowDigital = o.ShowAnalog = 1;
-    o.LapType = 1;
-    o.AnalogScale = 1;
+    showEverything();
     window->SetBehaviorMode(behaviorMode);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));

@@ -31,10 +31,7 @@ class PaintCounter final : public QObject {
 
 struct ShownWindow : WindowFixture {
   ShownWindow() {
-    auto& o = options();
-    o.Showbutton = o.ShowDigital = o.ShowAnalog = 1;
-    o.LapType = 1;
-    o.AnalogScale = 1;
+    showEverything();
     window->state().HandColor = 0x00C000;
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));

@@ -20,10 +20,7 @@ namespace {
 // A window with the options start-up would give it: everything shown, seconds mode, 6-second dial.
 struct RunningFixture : WindowFixture {
   RunningFixture() {
-    auto& o = options();
-    o.Showbutton = o.ShowDigital = o.ShowAnalog = 1;
-    o.LapType = 1;
-    o.AnalogScale = 1;
+    showEverything();
     window->state().HandColor = 0x0000FF;
   }
   void at(std::uint32_t now) { platform.ticks.now = now; }

@@ -63,7 +63,10 @@ run_and_close() {
 
 # Hand-written blanks around a value are read as the number and written back
 # without them, so the file shows whether the program saved its settings there.
-pad_a_setting() { sed -i 's/^LapType=1$/LapType=  1  /' "$1"; }
+pad_a_setting() {
+  sed -i 's/^LapType=1$/LapType=  1  /' "$1"
+  grep -qx 'LapType=  1  ' "$1" || fail "the default settings in $1 hold no LapType=1"
+}
 expect_saved() {
   grep -qx 'LapType=1' "$1" || fail "settings not saved in $1"
   [ "$(grep -c '=' "$1")" -eq 9 ] || fail "settings in $1 do not hold the nine keys"

@@ -101,7 +101,8 @@ frmStopwatch::frmStopwatch(PlatformServices services, QWidget* parent)
     : QMainWindow(parent),
       services_(std::move(services)),
       numberLocale_(NumberLocale()),
-      dial_(DialFaceImage(), DigitStripImage(), ScreenTwipsPerPixel()) {
+      // The dial's artwork at the screen's pixel density, so it is drawn sharp there.
+      dial_(DialFaceImage(devicePixelRatioF()), DigitStripImage(devicePixelRatioF()), ScreenTwipsPerPixel()) {
   setObjectName(QStringLiteral("frmStopwatch"));
   setWindowTitle(QString::fromUtf16(kDesignCaption));
   setWindowIcon(WindowIcon());

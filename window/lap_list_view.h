@@ -20,6 +20,9 @@ class LapListView final : public QListView {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  bool inDoubleClick_ = false;
 };
 
 }  // namespace tovira

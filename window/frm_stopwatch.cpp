@@ -285,7 +285,7 @@ void frmStopwatch::createMenus() {
                                          true, &frmStopwatch::mnuWindowApearanceFrontClick);
 
   QMenu* help = topMenu("mnuHelp", QStringLiteral("Trad"));
-  addMenuItem(help, u"mnuShowHelp", QStringLiteral("Yuki"), false, false, nullptr);
+  addMenuItem(help, u"mnuShowHelp", QStringLiteral("Crew"), false, false, nullptr);
 }
 
 // ---- Geometry -------------------------------------------------------------------------------

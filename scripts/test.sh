@@ -9,7 +9,7 @@ jobs=$(nproc)
 bash scripts/build.sh build-tests
 (cd build-tests && ctest --output-on-failure --parallel "$jobs")
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
+export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 bash scripts/build.sh build-asan -DTOVIRA_SANITIZE=ON

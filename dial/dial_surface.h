@@ -31,6 +31,7 @@ class DialSurface {
 
   // Raises a Fault for a width below one pixel.
   void setLineWidth(int pixels);
+  int lineWidth() const { return lineWidth_; }
   void setFillColor(std::uint32_t bgr);
 
   // Filled with the fill colour, outlined at the current line width.

@@ -12,8 +12,11 @@
 #include "platform/tick_counter.h"
 #include "platform/window_stacking.h"
 #include "resources/artwork.h"
+#include "display/frame_table.h"
 #include "window/lap_list_model.h"
+#include "window/repaint_pacer.h"
 #include "window/settings.h"
+#include "window/time_label.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -38,13 +41,18 @@ constexpr auto kStoppedStart = u"スタート";
 constexpr auto kStoppedLap = u"リセット";
 constexpr auto kRunningStart = u"ストップ";
 constexpr auto kRunningLap = u"ラップ";
-constexpr auto kListFont = "IPAGothic";
+// Half-width and full-width cells of this font are exactly 1:2, so the lap columns line up.
+constexpr auto kJapaneseFont = "IPAGothic";
 constexpr double kDialPixels = 250;
 
 constexpr std::array<DisplayMode, 4> kModes{DisplayMode::Sec, DisplayMode::HMS, DisplayMode::Frame24,
                                             DisplayMode::SSK};
 
-QColor FromBgr(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QFont JapaneseFont(double points) {
+  QFont font(QString::fromLatin1(kJapaneseFont));
+  font.setPointSizeF(points);
+  return font;
+}
 
 void PaintBackground(QWidget* widget, QColor background, std::optional<QColor> text = std::nullopt) {
   QPalette palette = widget->palette();
@@ -96,6 +104,7 @@ frmStopwatch::frmStopwatch(PlatformServices services, QWidget* parent)
   setObjectName(QStringLiteral("frmStopwatch"));
   setWindowTitle(QString::fromUtf16(kDesignCaption));
   setWindowIcon(WindowIcon());
+  pacer_ = new RepaintPacer(this);
   createMenus();
   createControls();
 
@@ -123,17 +132,20 @@ void frmStopwatch::createControls() {
   imgNumber_->hide();
   place(imgNumber_, design::kImgNumber);
 
+  // The push buttons are painted in their own colours, whatever the desktop's style.
   QStyle* buttonStyle = QStyleFactory::create(QStringLiteral("Fusion"));
   buttonStyle->setParent(this);
-  QFont buttonFont(QString::fromLatin1(kListFont));
-  buttonFont.setPointSizeF(10.5);
+  auto makeButton = [&](const char* name, const char16_t* caption, std::uint32_t bgr, void (frmStopwatch::*click)()) {
+    auto* button = new QPushButton(QString::fromUtf16(caption), client_);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setStyle(buttonStyle);
+    button->setFont(JapaneseFont(10.5));
+    PaintBackground(button, ColorFromBgr(bgr));
+    connect(button, &QPushButton::clicked, this, click);
+    return button;
+  };
 
-  cmdLap_ = new QPushButton(QString::fromUtf16(kStoppedLap), client_);
-  cmdLap_->setObjectName(QStringLiteral("cmdLap"));
-  cmdLap_->setStyle(buttonStyle);
-  cmdLap_->setFont(buttonFont);
-  PaintBackground(cmdLap_, FromBgr(0x0080FF80));
-  connect(cmdLap_, &QPushButton::clicked, this, &frmStopwatch::cmdLapClick);
+  cmdLap_ = makeButton("cmdLap", kStoppedLap, 0x0080FF80, &frmStopwatch::cmdLapClick);
 
   tmrClock_ = new QTimer(this);
   tmrClock_->setObjectName(QStringLiteral("tmrClock"));
@@ -148,17 +160,10 @@ void frmStopwatch::createControls() {
   lstLap_->setUniformItemSizes(true);
   lstLap_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstLap_->setSelectionMode(QAbstractItemView::SingleSelection);
-  QFont listFont(QString::fromLatin1(kListFont));
-  listFont.setPointSizeF(15.75);
-  lstLap_->setFont(listFont);
+  lstLap_->setFont(JapaneseFont(15.75));
   lstLap_->viewport()->installEventFilter(this);
 
-  cmdStart_ = new QPushButton(QString::fromUtf16(kStoppedStart), client_);
-  cmdStart_->setObjectName(QStringLiteral("cmdStart"));
-  cmdStart_->setStyle(buttonStyle);
-  cmdStart_->setFont(buttonFont);
-  PaintBackground(cmdStart_, FromBgr(0x0080FFFF));
-  connect(cmdStart_, &QPushButton::clicked, this, &frmStopwatch::cmdStartClick);
+  cmdStart_ = makeButton("cmdStart", kStoppedStart, 0x0080FFFF, &frmStopwatch::cmdStartClick);
 
   imgWatch_ = new DialView(client_);
   imgWatch_->setObjectName(QStringLiteral("imgWatch"));
@@ -166,22 +171,38 @@ void frmStopwatch::createControls() {
   imgWatch_->setFocusPolicy(Qt::TabFocus);
   imgWatch_->installEventFilter(this);
 
-  lblTime_ = new QLabel(QStringLiteral("Label1"), client_);
+  lblTime_ = new TimeLabel(QStringLiteral("Label1"), *pacer_, client_);
   lblTime_->setObjectName(QStringLiteral("lblTime"));
-  QFont labelFont(QString::fromLatin1(kListFont));
-  labelFont.setPointSizeF(18);
-  lblTime_->setFont(labelFont);
-  lblTime_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lblTime_->setFont(JapaneseFont(18));
   PaintBackground(lblTime_, Qt::black, Qt::white);
   lblTime_->installEventFilter(this);
 
   client_->installEventFilter(this);
+  describeForAssistiveTechnology();
 
   // Tab order: lblTime, cmdStart, cmdLap, lstLap, imgWatch (imgNumber is hidden).
   setTabOrder(cmdStart_, cmdLap_);
   setTabOrder(cmdLap_, lstLap_);
   setTabOrder(lstLap_, imgWatch_);
   placeAll();
+}
+
+// Screen readers announce the label's text, the buttons' captions, the list's lines
+// and the time the dial's hand shows; each control also says what it is for.
+void frmStopwatch::describeForAssistiveTechnology() {
+  imgNumber_->setAccessibleName(QStringLiteral("Digit strip"));
+  imgNumber_->setAccessibleDescription(QStringLiteral("The digits the dial's second labels are made of"));
+  lblTime_->setAccessibleDescription(QStringLiteral("Elapsed time in seconds"));
+  cmdStart_->setAccessibleDescription(QStringLiteral("Starts the stopwatch, or stops it while it runs"));
+  cmdLap_->setAccessibleDescription(QStringLiteral("Records a lap while running; clears all times while stopped"));
+  lstLap_->setAccessibleName(QStringLiteral("Lap times"));
+  lstLap_->setAccessibleDescription(QStringLiteral("Every recorded time, oldest first, in the chosen display mode"));
+  imgWatch_->setAccessibleDescription(QStringLiteral("Analog dial; the hand steps in frames of 1/24 second"));
+  announceDialTime(0);
+}
+
+void frmStopwatch::announceDialTime(std::int32_t elapsed) {
+  imgWatch_->setAccessibleName(QStringLiteral("Dial at %1 seconds").arg(FormatSeconds(elapsed, numberLocale_)));
 }
 
 QAction* frmStopwatch::addMenuItem(QMenu* menu, QStringView name, const QString& caption, bool checked,
@@ -348,6 +369,7 @@ void frmStopwatch::ResetDial() {
   dial_.clear();
   for (std::int32_t n = 1; n <= 6; ++n) DrawDialNumber(dial_, n);
   DrawDialHand(dial_, 0, handSettings());
+  announceDialTime(0);
   imgWatch_->update();
 }
 
@@ -357,13 +379,29 @@ void frmStopwatch::tmrClockTimer() {
   const bool ok = Guarded(ErrorCode::ClockTimer, [this, &sw] {
     const std::int32_t elapsed = sw.Elapsed(services_.ticks.timeGetTime());
     if (state_.options.ShowDigital == 1) lblTime_->setText(FormatSeconds(elapsed, numberLocale_));
-    if (state_.options.ShowAnalog == 1) {
-      RefreshDial(dial_, elapsed, handSettings());
-      imgWatch_->update();
-    }
+    if (state_.options.ShowAnalog == 1) refreshDialIfChanged(elapsed);
   });
   // A fault here would repeat on every event: report it once until the next Start or Reset.
   if (!ok) timerFaultReported_ = true;
+}
+
+void frmStopwatch::refreshDialIfChanged(std::int32_t elapsed) {
+  // The labels around the current second reach from 2 s before it to 3 s after it.
+  CheckedAdd(elapsed, 3000);
+  CheckedSub(elapsed, 2000);
+  const HandSettings hand = handSettings();
+  std::optional<DialComposition> wanted;
+  if (elapsed >= 0) {
+    wanted = DialComposition{elapsed / 1000,      FrameIndexAt(elapsed % 1000), hand.analogScale,
+                             hand.handColor,      hand.areaWidthTwips,         hand.areaHeightTwips,
+                             dial_.lineWidth(),   dial_.generation()};
+  }
+  if (wanted && wanted == composedDial_) return;
+  RefreshDial(dial_, elapsed, hand);
+  announceDialTime(elapsed);
+  if (wanted) wanted->generation = dial_.generation();
+  composedDial_ = wanted;
+  pacer_->schedule(imgWatch_);
 }
 
 HandSettings frmStopwatch::handSettings() const {
@@ -432,6 +470,7 @@ void frmStopwatch::mnuShowAnalogWatchClick() {
     mnuShowAnalogWatch_->setChecked(!mnuShowAnalogWatch_->isChecked());
     if (mnuShowAnalogWatch_->isChecked()) {
       DrawDialHand(dial_, state_.stopwatch.AccumulatedTime, handSettings());
+      announceDialTime(state_.stopwatch.AccumulatedTime);
       imgWatch_->setVisible(true);
       state_.options.ShowAnalog = 1;
     } else {

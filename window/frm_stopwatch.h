@@ -34,8 +34,10 @@ namespace tovira {
 class CursorConfinement;
 class DialView;
 class LapListModel;
+class RepaintPacer;
 class SoundPlayer;
 class TickCounter;
+class TimeLabel;
 class WindowStacking;
 struct HandSettings;
 
@@ -121,6 +123,8 @@ class frmStopwatch final : public QMainWindow {
  private:
   void createControls();
   void createMenus();
+  void describeForAssistiveTechnology();
+  void announceDialTime(std::int32_t elapsed);
   QAction* addMenuItem(QMenu* menu, QStringView name, const QString& caption, bool checked, bool enabled,
                        void (frmStopwatch::*click)());
   void RenderLapList(DisplayMode mode);
@@ -134,6 +138,7 @@ class frmStopwatch final : public QMainWindow {
   void placeAll();
   void setButtonCaptions();
   std::optional<PressTarget> pressTargetOf(const QObject* watched) const;
+  void refreshDialIfChanged(std::int32_t elapsed);
   void runCommand(Command command);
 
   PlatformServices services_;
@@ -144,6 +149,21 @@ class frmStopwatch final : public QMainWindow {
   bool timerFaultReported_ = false;
   // The mode the list was last rendered in, while its lines match the records one to one.
   std::optional<DisplayMode> renderedMode_;
+  // What the dial's picture was last composed from by the periodic event. Two elapsed
+  // times with the same second and frame give the same picture, so it is recomposed
+  // only when one of these changes or something else has painted on the dial since.
+  struct DialComposition {
+    std::int32_t second;
+    int frame;
+    std::int32_t analogScale;
+    std::uint32_t handColor;
+    double width, height;
+    int lineWidth;  // the circles' outline follows the line width in force
+    std::uint64_t generation;
+    bool operator==(const DialComposition&) const = default;
+  };
+  std::optional<DialComposition> composedDial_;
+  RepaintPacer* pacer_ = nullptr;
 
   // Controls, with their geometry in twips (the pixels follow the screen's twips per pixel).
   QWidget* client_ = nullptr;
@@ -154,7 +174,7 @@ class frmStopwatch final : public QMainWindow {
   LapListModel* lapModel_ = nullptr;
   QPushButton* cmdStart_ = nullptr;
   DialView* imgWatch_ = nullptr;
-  QLabel* lblTime_ = nullptr;
+  TimeLabel* lblTime_ = nullptr;
   TwipsRect cmdLapRect_ = design::kCmdLap;
   TwipsRect lstLapRect_ = design::kLstLap;
   TwipsRect cmdStartRect_ = design::kCmdStart;

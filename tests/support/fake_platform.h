@@ -15,8 +15,13 @@ namespace tovira::testing {
 
 class FakeTickCounter final : public TickCounter {
  public:
-  std::uint32_t timeGetTime() override { return now; }
+  std::uint32_t timeGetTime() override {
+    const std::uint32_t reading = now;
+    now += step;
+    return reading;
+  }
   std::uint32_t now = 1000;
+  std::uint32_t step = 0;  // advance per reading, for runs driven by the real event loop
 };
 
 class FakeSoundPlayer final : public SoundPlayer {

@@ -23,6 +23,14 @@ struct WindowFixture {
     window->setNumberLocale(english);
   }
 
+  // The options start-up gives with the usual settings: everything shown, seconds, 6-second dial.
+  void showEverything() {
+    auto& o = options();
+    o.Showbutton = o.ShowDigital = o.ShowAnalog = 1;
+    o.LapType = 1;
+    o.AnalogScale = 1;
+  }
+
   QAction* item(const char* name) const { return window->findChild<QAction*>(QString::fromLatin1(name)); }
   template <class Widget>
   Widget* control(const char* name) const {

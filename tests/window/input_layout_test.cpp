@@ -1,6 +1,7 @@
 // Mouse bindings with real mouse events, the show toggles, stacking and the list height.
 
 #include "support/window_fixture.h"
+#include "window/time_label.h"
 #include "window/lap_list_model.h"
 
 #include <QLabel>
@@ -17,10 +18,7 @@ enum class Target { Background, Label, List, Dial };
 
 struct InputFixture : WindowFixture {
   explicit InputFixture(int behaviorMode) {
-    auto& o = options();
-    o.Showbutton = o.ShowDigital = o.ShowAnalog = 1;
-    o.LapType = 1;
-    o.AnalogScale = 1;
+    showEverything();
     window->SetBehaviorMode(behaviorMode);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -29,7 +27,7 @@ struct InputFixture : WindowFixture {
   QWidget* widgetOf(Target target) const {
     switch (target) {
       case Target::Background: return window->centralWidget();
-      case Target::Label: return control<QLabel>("lblTime");
+      case Target::Label: return control<TimeLabel>("lblTime");
       case Target::List: return control<QListView>("lstLap")->viewport();
       case Target::Dial: return control<QWidget>("imgWatch");
     }

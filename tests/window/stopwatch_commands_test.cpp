@@ -3,6 +3,7 @@
 #include "dial/dial_drawing.h"
 #include "resources/artwork.h"
 #include "support/window_fixture.h"
+#include "window/time_label.h"
 #include "window/lap_list_model.h"
 
 #include <QLabel>
@@ -19,14 +20,11 @@ namespace {
 // A window with the options start-up would give it: everything shown, seconds mode, 6-second dial.
 struct RunningFixture : WindowFixture {
   RunningFixture() {
-    auto& o = options();
-    o.Showbutton = o.ShowDigital = o.ShowAnalog = 1;
-    o.LapType = 1;
-    o.AnalogScale = 1;
+    showEverything();
     window->state().HandColor = 0x0000FF;
   }
   void at(std::uint32_t now) { platform.ticks.now = now; }
-  QString label() const { return control<QLabel>("lblTime")->text(); }
+  QString label() const { return control<TimeLabel>("lblTime")->text(); }
   QStringList lines() const { return window->lapLines().lines(); }
 };
 

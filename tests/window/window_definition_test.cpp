@@ -1,8 +1,10 @@
 // The window as created, and the display modes chosen from its menu.
 
 #include "support/window_fixture.h"
+#include "window/time_label.h"
 #include "window/lap_list_model.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -43,14 +45,14 @@ class WindowDefinitionTest : public QObject {
     QCOMPARE(f.window->centralWidget()->width(), 258);
     QCOMPARE(f.window->minimumWidth(), f.window->maximumWidth());
     QCOMPARE(f.window->windowTitle(), QStringLiteral("Toviraｽﾄｯﾌﾟｳｫｯﾁ"));
-    QCOMPARE(f.control<QLabel>("lblTime")->text(), QStringLiteral("Label1"));
+    QCOMPARE(f.control<TimeLabel>("lblTime")->text(), QStringLiteral("Label1"));
     QCOMPARE(f.control<QPushButton>("cmdStart")->text(), QStringLiteral("スタート"));
     QCOMPARE(f.control<QPushButton>("cmdLap")->text(), QStringLiteral("リセット"));
   }
 
   void colorsAndFonts() {
     WindowFixture f;
-    auto* label = f.control<QLabel>("lblTime");
+    auto* label = f.control<TimeLabel>("lblTime");
     QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::black));
     QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::white));
     QCOMPARE(label->font().family(), QStringLiteral("IPAGothic"));
@@ -61,6 +63,33 @@ class WindowDefinitionTest : public QObject {
     QCOMPARE(f.control<QPushButton>("cmdStart")->palette().color(QPalette::Button), QColor(255, 255, 128));
     QCOMPARE(f.control<QPushButton>("cmdLap")->palette().color(QPalette::Button), QColor(128, 255, 128));
     QCOMPARE(f.window->centralWidget()->palette().color(QPalette::Window), QColor(Qt::white));
+  }
+
+  void everyControlHasAnAccessibleNameAndDescription() {
+    WindowFixture f;
+    for (const char* name : {"lblTime", "cmdStart", "cmdLap", "lstLap", "imgWatch", "imgNumber"}) {
+      QAccessibleInterface* control = QAccessible::queryAccessibleInterface(f.control<QWidget>(name));
+      QVERIFY2(control, name);
+      QVERIFY2(!control->text(QAccessible::Name).isEmpty(), name);
+      QVERIFY2(!control->text(QAccessible::Description).isEmpty(), name);
+    }
+    auto announced = [&](const char* name) {
+      return QAccessible::queryAccessibleInterface(f.control<QWidget>(name))->text(QAccessible::Name);
+    };
+    QCOMPARE(announced("lblTime"), QStringLiteral("Label1"));
+    QCOMPARE(announced("cmdStart"), QStringLiteral("スタート"));
+    f.options().ShowAnalog = f.options().ShowDigital = 1;
+    f.stopwatch().LapTimes = {1500};
+    f.window->cmdStartClick();
+    f.platform.ticks.now += 2500;
+    f.window->tmrClockTimer();
+    QCOMPARE(announced("lblTime"), QStringLiteral("2.500"));
+    QCOMPARE(announced("cmdStart"), QStringLiteral("ストップ"));
+    QCOMPARE(announced("imgWatch"), QStringLiteral("Dial at 2.500 seconds"));
+    f.item("mnuShowSec")->trigger();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(f.control<QListView>("lstLap"));
+    QVERIFY(list->childCount() >= 1);
+    QCOMPARE(list->child(0)->text(QAccessible::Name), QStringLiteral("     1.500 秒"));
   }
 
   void timerFiresEveryMillisecondPrecisely() {

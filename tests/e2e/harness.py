@@ -1,0 +1,295 @@
+"""Drives the real ToviraWatch executable on an X server with a window manager.
+
+Each Program runs a private copy of the executable (with tick.wav, unless left
+out) in a temporary folder holding the prepared settings file, so every test
+starts from exactly the files it names. The program is driven with xdotool and
+wmctrl and observed with xprop, xwininfo and screenshots. Every wait polls a
+condition until a deadline; nothing relies on a sleep of the right length.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+PROGRAM_DIR = Path(os.environ["TOVIRA_PROGRAM_DIR"])
+PLUGIN_DIR = os.environ.get("TOVIRA_E2E_PLUGINS", "")
+SHOTS_DIR = os.environ.get("TOVIRA_E2E_SHOTS", "")
+TIMEOUT = 10.0
+
+SETTINGS_FILE = "ToviraWatch.ini"
+BASE_CAPTION = "Tovira Watch"
+BOX_TITLE = "ToviraWatch"
+CLIENT_WIDTH, CLIENT_HEIGHT = 258, 420
+
+# Menu items by caption: (index of the menu bar title, indexes down the submenus).
+MENU = {
+    "Cerr": (0, [0]),
+    "Norm": (1, [0, 0]), "Lap": (1, [0, 1]),
+    "On": (1, [1, 0]), "Off": (1, [1, 1]),
+    "Btn": (1, [2, 0]), "Digital": (1, [2, 1]), "Analogo": (1, [2, 2]),
+    "SC": (1, [3, 0]), "HMS": (1, [3, 1]), "24F": (1, [3, 2]), "SEC KEY": (1, [3, 3]),
+    "6": (1, [4, 0]),
+    "Normal": (2, [0]), "Encima de Todo": (2, [1]),
+}
+
+KEY_ORDER = ["Showbutton", "ShowDigital", "ShowAnalog", "LapType", "AnalogScale", "AnalogColor",
+             "WindowForceFront", "BehaviorMode", "PlaySound"]
+
+
+def settings_text(**values):
+    """The file the program writes for these values, keys in their fixed order."""
+    lines = ["[ToviraWatch]"] + [f"{key}={values[key]}" for key in KEY_ORDER]
+    return ("\n".join(lines) + "\n").encode()
+
+
+def failure(code):
+    return f"(CODE:{code:03d})致命的なエラー発生"
+
+
+def twips(value):
+    """Pixels at 15 twips per pixel."""
+    return round(value / 15)
+
+
+def poll(condition, what, timeout=TIMEOUT, interval=0.05):
+    """Returns the first truthy result of condition(); fails after timeout seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = condition()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+def run(*args, check=True):
+    return subprocess.run(args, capture_output=True, text=True, check=check).stdout
+
+
+def xdotool(*args):
+    return run("xdotool", *map(str, args))
+
+
+class Screenshot:
+    """The root window as RGB pixels."""
+
+    def __init__(self):
+        data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
+                              capture_output=True, check=True).stdout
+        fields = data.split(maxsplit=4)  # P6, width, height, maxval, pixels
+        if fields[0] != b"P6" or fields[3] != b"255":
+            raise AssertionError("unexpected screenshot format")
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.pixels = fields[4]
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.pixels[i:i + 3])
+
+
+class Window:
+    def __init__(self, wid):
+        self.id = int(wid)
+
+    def _property(self, name, fmt):
+        out = run("xprop", "-id", str(self.id), "-notype", "-f", name, fmt, name)
+        _, _, value = out.partition("=")
+        return value.strip()
+
+    def caption(self):
+        """_NET_WM_NAME, read as bytes so that no locale gets in the way."""
+        value = self._property("_NET_WM_NAME", "8x")
+        return bytes(int(b, 16) for b in value.split(",")).decode() if value else ""
+
+    def states(self):
+        value = self._property("_NET_WM_STATE", "32a")
+        return {atom.strip() for atom in value.split(",") if atom.strip()}
+
+    def geometry(self):
+        """Outer position of the program's own window (without the frame) and its size."""
+        out = run("xwininfo", "-id", str(self.id))
+        field = lambda label: int(re.search(label + r":\s+(-?\d+)", out).group(1))
+        return (field("Absolute upper-left X"), field("Absolute upper-left Y"),
+                field("Width"), field("Height"))
+
+
+class Program:
+    """The program in a temporary folder of its own: start, watch, drive, close."""
+
+    def __init__(self, test, settings=None, tick_sound=True):
+        self.test = test
+        self.settings = settings
+        self.tick_sound = tick_sound
+        self.process = None
+        self.window = None
+        self.menu_bar_height = None
+        self.boxes_seen = 0
+        self.shots_saved = 0
+
+    # ---- lifetime -------------------------------------------------------------------------------
+
+    def __enter__(self):
+        self.root = Path(tempfile.mkdtemp(prefix="tovira-e2e-"))
+        self.folder = self.root / "program"
+        self.folder.mkdir()
+        shutil.copy2(PROGRAM_DIR / "ToviraWatch", self.folder)
+        if self.tick_sound:
+            shutil.copy2(PROGRAM_DIR / "tick.wav", self.folder)
+        if self.settings is not None:
+            self.settings_path.write_bytes(self.settings)
+        self.box_log = self.root / "boxes.log"
+        env = dict(os.environ, QT_PLUGIN_PATH=PLUGIN_DIR, QT_QPA_GENERIC_PLUGINS="toviraboxprobe",
+                   TOVIRA_E2E_BOX_LOG=str(self.box_log))
+        self.output = open(self.root / "output.log", "wb")
+        self.process = subprocess.Popen([str(self.folder / "ToviraWatch")], cwd=self.root, env=env,
+                                        stdout=self.output, stderr=subprocess.STDOUT)
+        return self
+
+    def __exit__(self, *exc):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.output.close()
+        shutil.rmtree(self.root, ignore_errors=True)
+        return False
+
+    @property
+    def settings_path(self):
+        return self.folder / SETTINGS_FILE
+
+    def saved_settings(self):
+        return self.settings_path.read_bytes()
+
+    def wait_exit(self):
+        try:
+            code = self.process.wait(TIMEOUT)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("the program did not end") from None
+        self.test.assertEqual(code, 0, "exit status")
+        self.test.assertEqual(self.boxes_seen, len(self.box_texts()), "a failure box was shown at shut-down")
+
+    # ---- windows and message boxes --------------------------------------------------------------
+
+    def windows(self, name_pattern):
+        out = run("xdotool", "search", "--all", "--pid", str(self.process.pid), "--onlyvisible",
+                  "--name", name_pattern, check=False)
+        return [Window(line) for line in out.split()]
+
+    def box_texts(self):
+        return self.box_log.read_text(encoding="utf-8").splitlines() if self.box_log.exists() else []
+
+    def dismiss_box(self, expected_text):
+        """Waits for the next failure box, checks its text and closes it with Return."""
+        box = poll(lambda: self.windows(f"^{BOX_TITLE}$"), "a message box")[0]
+        self.boxes_seen += 1
+        texts = poll(lambda: len(self.box_texts()) >= self.boxes_seen and self.box_texts(), "the box's text")
+        self.test.assertEqual(texts[self.boxes_seen - 1], expected_text)
+        xdotool("windowactivate", "--sync", box.id)
+        xdotool("key", "Return")
+        poll(lambda: not any(w.id == box.id for w in self.windows(f"^{BOX_TITLE}$")), "the box to close")
+
+    def main_window(self):
+        """Waits until the window is up and placed; fails if any further box was shown."""
+        if self.window is None:
+            self.window = poll(lambda: self.windows(f"^{re.escape(BASE_CAPTION)}"), "the main window")[0]
+            last = [None]
+
+            def settled():
+                now, last[0] = last[0], self.window.geometry()
+                return now == last[0]
+            poll(settled, "the window to settle")
+            self.menu_bar_height = self.window.geometry()[3] - CLIENT_HEIGHT
+            self.test.assertTrue(10 < self.menu_bar_height < 60, "client area height at start")
+        self.test.assertEqual(self.box_texts()[self.boxes_seen:], [], "unexpected failure boxes")
+        return self.window
+
+    def wait_caption(self, caption):
+        poll(lambda: self.window.caption() == caption, f"the caption {caption!r}")
+
+    # ---- input ----------------------------------------------------------------------------------
+
+    def to_screen(self, x, y):
+        """Screen position of a point given in client-area pixels."""
+        left, top, _, _ = self.window.geometry()
+        return left + x, top + self.menu_bar_height + y
+
+    def click(self, x, y, button=1, repeat=1):
+        sx, sy = self.to_screen(x, y)
+        xdotool("mousemove", sx, sy)
+        poll(lambda: self.pointer() == (sx, sy), "the pointer to arrive")
+        xdotool("click", "--repeat", repeat, "--delay", 60, button)
+
+    def pointer(self):
+        out = xdotool("getmouselocation", "--shell")
+        values = dict(line.split("=") for line in out.split())
+        return int(values["X"]), int(values["Y"])
+
+    def pointer_held(self):
+        """Whether the pointer is held in the window: a move to the screen's corner stops short of it."""
+        xdotool("mousemove", 0, 0)
+        time.sleep(0.05)  # the move is asynchronous; callers poll this answer
+        return self.pointer() != (0, 0)
+
+    def wait_running(self, running):
+        poll(lambda: self.pointer_held() == running, "the stopwatch to " + ("run" if running else "stop"))
+
+    def keys(self, *keys):
+        xdotool("windowactivate", "--sync", self.window.id)
+        xdotool("key", "--delay", 80, *keys)
+
+    def choose(self, caption):
+        """Chooses a menu item from the keyboard, which works while the pointer is held."""
+        title, path = MENU[caption]
+        keys = ["alt"] + ["Right"] * title + ["Down"]
+        for level, index in enumerate(path):
+            keys += ["Down"] * index
+            keys.append("Return" if level == len(path) - 1 else "Right")
+        self.keys(*keys)
+
+    def close_by_window_manager(self):
+        run("wmctrl", "-i", "-c", hex(self.window.id))
+
+    # ---- pictures -------------------------------------------------------------------------------
+
+    def screenshot(self):
+        """The screen with the client area's origin on it."""
+        shot = Screenshot()
+        shot.origin = self.to_screen(0, 0)
+        return shot
+
+    @staticmethod
+    def client_pixel(shot, x, y):
+        return shot.pixel(shot.origin[0] + x, shot.origin[1] + y)
+
+    def save_screenshot(self, label):
+        """Keeps a picture of the screen for review when TOVIRA_E2E_SHOTS names a folder."""
+        if not SHOTS_DIR:
+            return
+        Path(SHOTS_DIR).mkdir(parents=True, exist_ok=True)
+        self.shots_saved += 1
+        name = re.sub(r"\W+", "_", f"{self.test.id().split('.')[-1]}_{self.shots_saved:02d}_{label}")
+        path = Path(SHOTS_DIR) / f"{name}.png"
+        subprocess.run(["import", "-window", "root", str(path)], check=True)
+
+
+def is_selection(rgb):
+    """The list's selection is tinted blue; its lines are black on white."""
+    r, g, b = rgb
+    return b - r >= 15 and b > 150
+
+
+def selection_band(program, x, top, bottom):
+    """Rows (client y, first and last) of the list's selection highlight in column x, or None."""
+    shot = program.screenshot()
+    rows = [y for y in range(top, bottom) if is_selection(program.client_pixel(shot, x, y))]
+    return (rows[0], rows[-1]) if rows else None
+
+
+def main():
+    unittest.main(verbosity=2)

@@ -112,7 +112,10 @@ sleep 0.5
 launch
 # Let start-up work that follows the first map finish before the stopwatch runs.
 sleep 1.5
-read -r x y < <(start_button "$window")
+read -r x y < <(start_button "$window") || {
+  echo "$name: no start button found" >&2
+  exit 1
+}
 xdotool mousemove --window "$window" "$x" "$y" click 1
 sleep 0.5
 before=$("$probe" digest "$window")

@@ -16,7 +16,19 @@ QImage InSurfaceFormat(const QImage& image) {
   return image.format() == kSurfaceFormat ? image : image.convertToFormat(kSurfaceFormat);
 }
 
-// A painter for one drawing operation, without smoothing.
+// The picture in the surface's format, resampled pixel by pixel to the given device pixel ratio.
+QImage AtRatio(const QImage& image, qreal devicePixelRatio) {
+  QImage result = InSurfaceFormat(image);
+  if (result.devicePixelRatio() == devicePixelRatio) return result;
+  const QSize size = (result.deviceIndependentSize() * devicePixelRatio).toSize();
+  result = result.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  result.setDevicePixelRatio(devicePixelRatio);
+  return result;
+}
+
+// A painter for one drawing operation, without smoothing. It takes logical pixels:
+// on a picture of device pixel ratio 2 it draws every coordinate, radius and pen
+// width twice as large in device pixels.
 class AliasedPainter : public QPainter {
  public:
   explicit AliasedPainter(QImage* image) : QPainter(image) { setRenderHint(QPainter::Antialiasing, false); }
@@ -30,7 +42,10 @@ QColor ColorFromBgr(std::uint32_t bgr) {
 }
 
 DialSurface::DialSurface(QImage face, QImage digitStrip, TwipsPerPixel tpp)
-    : face_(InSurfaceFormat(face)), digitStrip_(InSurfaceFormat(digitStrip)), tpp_(tpp), image_(face_) {}
+    : face_(InSurfaceFormat(face)),
+      digitStrip_(AtRatio(digitStrip, face_.devicePixelRatio())),
+      tpp_(tpp),
+      image_(face_) {}
 
 void DialSurface::clear() {
   image_ = face_;  // shared until the next drawing detaches it
@@ -38,11 +53,14 @@ void DialSurface::clear() {
 }
 
 void DialSurface::copyPicture(const QImage& source, QRectF sourceTwips, QPointF destinationTwips) {
-  const int left = tpp_.toPixelsX(sourceTwips.x());
-  const int top = tpp_.toPixelsY(sourceTwips.y());
-  const int width = tpp_.toPixelsX(sourceTwips.width());
-  const int height = tpp_.toPixelsY(sourceTwips.height());
-  const QPoint destination(tpp_.toPixelsX(destinationTwips.x()), tpp_.toPixelsY(destinationTwips.y()));
+  // Twips become whole logical pixels first, so a label lands on the same logical
+  // pixels at every device pixel ratio.
+  const int left = toDevicePixels(tpp_.toPixelsX(sourceTwips.x()));
+  const int top = toDevicePixels(tpp_.toPixelsY(sourceTwips.y()));
+  const int width = toDevicePixels(tpp_.toPixelsX(sourceTwips.width()));
+  const int height = toDevicePixels(tpp_.toPixelsY(sourceTwips.height()));
+  const QPoint destination(toDevicePixels(tpp_.toPixelsX(destinationTwips.x())),
+                           toDevicePixels(tpp_.toPixelsY(destinationTwips.y())));
   // Every edge and offset used below must stay in range, or the clipping would wrap around.
   CheckedAdd(left, width);
   CheckedAdd(top, height);
@@ -96,5 +114,7 @@ void DialSurface::line(QPointF fromTwips, QPointF toTwips, std::uint32_t bgr) {
 }
 
 QPointF DialSurface::toPixels(QPointF twips) const { return {twips.x() / tpp_.x, twips.y() / tpp_.y}; }
+
+int DialSurface::toDevicePixels(int logicalPixels) const { return RoundToInt32(logicalPixels * devicePixelRatio()); }
 
 }  // namespace tovira

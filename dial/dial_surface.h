@@ -3,6 +3,10 @@
 // is cleared, also while nothing shows it. Positions and sizes are given in twips
 // and turned into pixels with the screen's twips per pixel; line widths are pixels.
 // Nothing is antialiased, so every pixel is exactly one of the colours drawn.
+//
+// Pixels here are logical pixels. The picture itself has the face's device pixel
+// ratio: on a high-density screen it holds 2 x 2 device pixels for each logical
+// one, so the face, the labels and the hand are drawn sharp rather than enlarged.
 
 #include "common/twips.h"
 
@@ -20,6 +24,8 @@ QColor ColorFromBgr(std::uint32_t bgr);
 
 class DialSurface {
  public:
+  // The surface takes its device pixel ratio from the face; a digit strip of
+  // another ratio is resampled to it once, so labels stay plain pixel copies.
   DialSurface(QImage face, QImage digitStrip, TwipsPerPixel tpp);
 
   // Back to the bare face. The drawing state (line width, fill colour) stays.
@@ -27,9 +33,10 @@ class DialSurface {
 
   // Replaces the pixels of a rectangle with those of `source` (no blending).
   // Parts of the rectangle outside the source or the surface are left out.
+  // The source is read at the surface's device pixel ratio, as the digit strip is.
   void copyPicture(const QImage& source, QRectF sourceTwips, QPointF destinationTwips);
 
-  // Raises a Fault for a width below one pixel.
+  // Raises a Fault for a width below one (logical) pixel.
   void setLineWidth(int pixels);
   int lineWidth() const { return lineWidth_; }
   void setFillColor(std::uint32_t bgr);
@@ -41,12 +48,14 @@ class DialSurface {
   const QImage& image() const { return image_; }
   const QImage& digitStrip() const { return digitStrip_; }
   TwipsPerPixel twipsPerPixel() const { return tpp_; }
+  qreal devicePixelRatio() const { return image_.devicePixelRatio(); }
 
   // Grows with every change of the picture, so a view repaints only when needed.
   std::uint64_t generation() const { return generation_; }
 
  private:
   QPointF toPixels(QPointF twips) const;
+  int toDevicePixels(int logicalPixels) const;
 
   QImage face_;
   QImage digitStrip_;

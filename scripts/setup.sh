@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth xdotool openbox wmctrl x11-utils imagemagick
   python3
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -14,6 +14,7 @@
 #include "resources/artwork.h"
 #include "display/frame_table.h"
 #include "window/lap_list_model.h"
+#include "window/lap_list_view.h"
 #include "window/repaint_pacer.h"
 #include "window/settings.h"
 #include "window/time_label.h"
@@ -100,7 +101,8 @@ frmStopwatch::frmStopwatch(PlatformServices services, QWidget* parent)
     : QMainWindow(parent),
       services_(std::move(services)),
       numberLocale_(NumberLocale()),
-      dial_(DialFaceImage(), DigitStripImage(), ScreenTwipsPerPixel()) {
+      // The dial's artwork at the screen's pixel density, so it is drawn sharp there.
+      dial_(DialFaceImage(devicePixelRatioF()), DigitStripImage(devicePixelRatioF()), ScreenTwipsPerPixel()) {
   setObjectName(QStringLiteral("frmStopwatch"));
   setWindowTitle(QString::fromUtf16(kDesignCaption));
   setWindowIcon(WindowIcon());
@@ -154,14 +156,17 @@ void frmStopwatch::createControls() {
   connect(tmrClock_, &QTimer::timeout, this, &frmStopwatch::tmrClockTimer);
 
   lapModel_ = new LapListModel(this);
-  lstLap_ = new QListView(client_);
+  lstLap_ = new LapListView(client_);
   lstLap_->setObjectName(QStringLiteral("lstLap"));
   lstLap_->setModel(lapModel_);
   lstLap_->setUniformItemSizes(true);
   lstLap_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstLap_->setSelectionMode(QAbstractItemView::SingleSelection);
   lstLap_->setFont(JapaneseFont(15.75));
-  lstLap_->viewport()->installEventFilter(this);
+  connect(lstLap_, &LapListView::mousePressed, this,
+          [this](QMouseEvent* event) { HandleMouse(PressTarget::LapList, *event); });
+  connect(lstLap_, &LapListView::mouseDoubleClicked, this,
+          [this](QMouseEvent* event) { HandleMouse(PressTarget::LapList, *event); });
 
   cmdStart_ = makeButton("cmdStart", kStoppedStart, 0x0080FFFF, &frmStopwatch::cmdStartClick);
 
@@ -280,7 +285,7 @@ void frmStopwatch::createMenus() {
                                          true, &frmStopwatch::mnuWindowApearanceFrontClick);
 
   QMenu* help = topMenu("mnuHelp", QStringLiteral("Trad"));
-  addMenuItem(help, u"mnuShowHelp", QStringLiteral("Yuki"), false, false, nullptr);
+  addMenuItem(help, u"mnuShowHelp", QStringLiteral("Crew"), false, false, nullptr);
 }
 
 // ---- Geometry -------------------------------------------------------------------------------
@@ -317,12 +322,7 @@ void frmStopwatch::cmdStartClick() {
       timerFaultReported_ = false;
       setButtonCaptions();
       services_.cursor.release();
-      const auto tpp = twipsPerPixel();
-      const QRect frame = frameGeometry();
-      const WindowGeometryTwips geometry{tpp.toTwipsX(frame.x()),        tpp.toTwipsY(frame.y()),
-                                         tpp.toTwipsX(frame.width()),    tpp.toTwipsY(frame.height()),
-                                         tpp.toTwipsX(client_->width()), tpp.toTwipsY(client_->height())};
-      services_.cursor.confine(ClientAreaOnScreen(geometry, tpp).toQRect());
+      services_.cursor.confine(clientAreaOnScreen());
       if (state_.options.PlaySound == 1) {
         if (state_.TickSound.empty()) RaiseFault("no tick sound");
         services_.sound.playLoop(state_.TickSound);
@@ -335,6 +335,16 @@ void frmStopwatch::cmdStartClick() {
       services_.sound.stop();
     }
   });
+}
+
+// The client area below the menu bar in the screen's own pixels. Taken from where
+// the area really is rather than from the frame's size, since window managers give
+// frames bottom edges thicker than their sides.
+QRect frmStopwatch::clientAreaOnScreen() const {
+  const qreal ratio = devicePixelRatioF();
+  const QRectF logical(client_->mapToGlobal(QPoint(0, 0)), client_->size());
+  return QRect(QPoint(qRound(logical.left() * ratio), qRound(logical.top() * ratio)),
+               QSize(qRound(logical.width() * ratio), qRound(logical.height() * ratio)));
 }
 
 void frmStopwatch::RecordStop() {
@@ -586,9 +596,19 @@ void frmStopwatch::HandleDoubleClick() {
 std::optional<PressTarget> frmStopwatch::pressTargetOf(const QObject* watched) const {
   if (watched == client_) return PressTarget::Background;
   if (watched == lblTime_) return PressTarget::TimeLabel;
-  if (watched == lstLap_->viewport()) return PressTarget::LapList;
   if (watched == imgWatch_) return PressTarget::Dial;
   return std::nullopt;
+}
+
+void frmStopwatch::HandleMouse(PressTarget target, const QMouseEvent& event) {
+  EndSilentlyOnFault([&] {
+    // Only the left button double-clicks; any other second press is a press.
+    if (event.type() == QEvent::MouseButtonDblClick && event.button() == Qt::LeftButton) {
+      HandleDoubleClick();
+    } else {
+      HandlePress(target, ButtonNumber(event.button()));
+    }
+  });
 }
 
 bool frmStopwatch::eventFilter(QObject* watched, QEvent* event) {
@@ -596,24 +616,11 @@ bool frmStopwatch::eventFilter(QObject* watched, QEvent* event) {
     FormResize();
     return false;
   }
-  const bool press = event->type() == QEvent::MouseButtonPress;
-  const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;
-  if (!press && !doubleClick) return QMainWindow::eventFilter(watched, event);
-  const auto target = pressTargetOf(watched);
+  const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+  const auto target = mouse ? pressTargetOf(watched) : std::nullopt;
   if (!target) return QMainWindow::eventFilter(watched, event);
-
-  const auto button = static_cast<QMouseEvent*>(event)->button();
-  EndSilentlyOnFault([&] {
-    // Only the left button double-clicks; any other second press is a press.
-    if (doubleClick && button == Qt::LeftButton) {
-      HandleDoubleClick();
-    } else {
-      HandlePress(*target, ButtonNumber(button));
-    }
-  });
-  // The list still selects lines as any list does; the other elements keep the
-  // press so that it does not reach the background too.
-  return *target != PressTarget::LapList;
+  HandleMouse(*target, *static_cast<QMouseEvent*>(event));
+  return true;  // handled here, and not again by the background below
 }
 
 // ---- Start-up and shut-down -----------------------------------------------------------------

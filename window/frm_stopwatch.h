@@ -5,7 +5,6 @@
 // platform services together.
 
 #include "common/twips.h"
-#include "engine/client_area.h"
 #include "dial/dial_surface.h"
 #include "display/display_mode.h"
 #include "engine/input_bindings.h"
@@ -24,7 +23,7 @@
 
 class QAction;
 class QLabel;
-class QListView;
+class QMouseEvent;
 class QMenu;
 class QPushButton;
 class QTimer;
@@ -34,6 +33,7 @@ namespace tovira {
 class CursorConfinement;
 class DialView;
 class LapListModel;
+class LapListView;
 class RepaintPacer;
 class SoundPlayer;
 class TickCounter;
@@ -113,6 +113,7 @@ class frmStopwatch final : public QMainWindow {
   // Mouse input on the background, the label, the list and the dial.
   void HandlePress(PressTarget target, MouseButton button);
   void HandleDoubleClick();
+  void HandleMouse(PressTarget target, const QMouseEvent& event);
 
   void mnuQuitClick();
 
@@ -137,6 +138,7 @@ class frmStopwatch final : public QMainWindow {
   void place(QWidget* control, const TwipsRect& rect);
   void placeAll();
   void setButtonCaptions();
+  QRect clientAreaOnScreen() const;
   std::optional<PressTarget> pressTargetOf(const QObject* watched) const;
   void refreshDialIfChanged(std::int32_t elapsed);
   void runCommand(Command command);
@@ -170,7 +172,7 @@ class frmStopwatch final : public QMainWindow {
   QLabel* imgNumber_ = nullptr;
   QPushButton* cmdLap_ = nullptr;
   QTimer* tmrClock_ = nullptr;
-  QListView* lstLap_ = nullptr;
+  LapListView* lstLap_ = nullptr;
   LapListModel* lapModel_ = nullptr;
   QPushButton* cmdStart_ = nullptr;
   DialView* imgWatch_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace tovira {
 namespace {
@@ -15,12 +16,13 @@ constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr double kCentre = 125.0;
 
-// Whether a hand pixel lies within one pixel of the point `radius` pixels from the
-// centre, `degrees` clockwise from the top.
+// Whether a hand pixel lies within one device pixel of the point `radius` logical
+// pixels from the centre, `degrees` clockwise from the top.
 bool HandNear(const QImage& image, double radius, double degrees) {
   const double angle = degrees * M_PI / 180.0;
-  const int x = static_cast<int>(std::floor(kCentre + radius * std::sin(angle)));
-  const int y = static_cast<int>(std::floor(kCentre - radius * std::cos(angle)));
+  const double ratio = image.devicePixelRatio();
+  const int x = static_cast<int>(std::floor(ratio * (kCentre + radius * std::sin(angle))));
+  const int y = static_cast<int>(std::floor(ratio * (kCentre - radius * std::cos(angle))));
   for (int dy = -1; dy <= 1; ++dy) {
     for (int dx = -1; dx <= 1; ++dx) {
       if (image.valid(x + dx, y + dy) && image.pixel(x + dx, y + dy) == testing::kHandRgb) return true;
@@ -44,23 +46,26 @@ struct HandCase {
   double degrees;  // clockwise from the top
 };
 
-class DrawDialHandPoints : public ::testing::TestWithParam<HandCase> {};
+// Each case at device pixel ratios 1 and 2.
+class DrawDialHandPoints : public ::testing::TestWithParam<std::tuple<HandCase, int>> {};
 
 TEST_P(DrawDialHandPoints, ToTheStartOfTheFrame) {
-  const HandCase c = GetParam();
+  const auto [c, ratio] = GetParam();
   testing::RecordingReporter reporter;
-  DialSurface surface = testing::MakeSurface();
+  DialSurface surface = testing::MakeSurface({15.0, 15.0}, ratio);
   DrawDialHand(surface, c.e, testing::Settings(c.scale));
   ExpectHandPointing(surface.image(), c.degrees);
   EXPECT_TRUE(reporter.codes.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Times, DrawDialHandPoints,
-                         ::testing::Values(HandCase{0, 1, 0.0}, HandCase{41, 1, 0.0}, HandCase{42, 1, 2.52},
-                                           HandCase{790, 1, 45.06}, HandCase{791, 1, 47.46}, HandCase{999, 1, 57.54},
-                                           HandCase{1000, 1, 60.0}, HandCase{6000, 1, 0.0}, HandCase{6000, 2, 216.0},
-                                           HandCase{6000, 3, 72.0}, HandCase{12345, 1, 20.04}, HandCase{12345, 0, 0.0},
-                                           HandCase{12345, 4, 0.0}, HandCase{1500, 1, 87.54}, HandCase{-5, 1, 300.0}));
+INSTANTIATE_TEST_SUITE_P(
+    Times, DrawDialHandPoints,
+    ::testing::Combine(::testing::Values(HandCase{0, 1, 0.0}, HandCase{41, 1, 0.0}, HandCase{42, 1, 2.52},
+                                         HandCase{790, 1, 45.06}, HandCase{791, 1, 47.46}, HandCase{999, 1, 57.54},
+                                         HandCase{1000, 1, 60.0}, HandCase{6000, 1, 0.0}, HandCase{6000, 2, 216.0},
+                                         HandCase{6000, 3, 72.0}, HandCase{12345, 1, 20.04}, HandCase{12345, 0, 0.0},
+                                         HandCase{12345, 4, 0.0}, HandCase{1500, 1, 87.54}, HandCase{-5, 1, 300.0}),
+                       ::testing::Values(1, 2)));
 
 TEST(DrawDialHand, StaysStraightUpThroughTheFirstFrame) {
   DialSurface atZero = testing::MakeSurface();
@@ -72,41 +77,51 @@ TEST(DrawDialHand, StaysStraightUpThroughTheFirstFrame) {
   }
 }
 
-TEST(DrawDialHand, StrokeWidthsAndLengthsStraightUp) {
-  DialSurface surface = testing::MakeSurface();
+// The hand's geometry at device pixel ratios 1 and 2: stroke widths are logical
+// pixels, so 1 and 2 pixels become 2 and 4 device pixels at ratio 2.
+class DrawDialHandAtRatio : public ::testing::TestWithParam<int> {};
+
+TEST_P(DrawDialHandAtRatio, StrokeWidthsAndLengthsStraightUp) {
+  const int r = GetParam();
+  DialSurface surface = testing::MakeSurface({15.0, 15.0}, r);
   DrawDialHand(surface, 0, testing::Settings(1));
   const QImage& image = surface.image();
+  // Hand pixels in the device row at logical row y.
   const auto handPixelsInRow = [&](int y) {
     int count = 0;
-    for (int x = 110; x < 140; ++x) count += image.pixel(x, y) == testing::kHandRgb ? 1 : 0;
+    for (int x = 110 * r; x < 140 * r; ++x) count += image.pixel(x, y * r) == testing::kHandRgb ? 1 : 0;
     return count;
   };
-  for (int y = 1; y <= 3; ++y) EXPECT_EQ(handPixelsInRow(y), 1) << "thin stroke, row " << y;  // 1 px to the rim
-  for (int y = 10; y <= 115; y += 15) EXPECT_EQ(handPixelsInRow(y), 2) << "main stroke, row " << y;
-  EXPECT_EQ(handPixelsInRow(134), 2) << "tail";
+  for (int y = 1; y <= 3; ++y) EXPECT_EQ(handPixelsInRow(y), r) << "thin stroke, row " << y;  // to the rim
+  for (int y = 10; y <= 115; y += 15) EXPECT_EQ(handPixelsInRow(y), 2 * r) << "main stroke, row " << y;
+  EXPECT_EQ(handPixelsInRow(134), 2 * r) << "tail";
   for (int y = 140; y < 250; y += 10) EXPECT_EQ(handPixelsInRow(y), 0) << "below the tail, row " << y;
 }
 
-TEST(DrawDialHand, DrawsTheHubOverAGreyShadowDownRight) {
-  DialSurface surface = testing::MakeSurface();
+TEST_P(DrawDialHandAtRatio, DrawsTheHubOverAGreyShadowDownRight) {
+  const int r = GetParam();
+  DialSurface surface = testing::MakeSurface({15.0, 15.0}, r);
   DrawDialHand(surface, 1500, testing::Settings(1));
   const QImage& image = surface.image();
-  EXPECT_EQ(image.pixel(125, 125), testing::kHandRgb);
-  EXPECT_EQ(image.pixel(123, 123), testing::kHandRgb);
+  EXPECT_EQ(image.pixel(125 * r, 125 * r), testing::kHandRgb);
+  EXPECT_EQ(image.pixel(123 * r, 123 * r), testing::kHandRgb);
+  EXPECT_NE(image.pixel(120 * r, 120 * r), testing::kHandRgb) << "the hub's radius is 50 twips, 3.3 pixels";
   // Only the shifted edge of the shadow shows beside the hub: a crescent down and right.
   QPoint sum;
   int shadowPixels = 0;
-  for (int y = 115; y < 135; ++y) {
-    for (int x = 115; x < 135; ++x) {
+  for (int y = 115 * r; y < 135 * r; ++y) {
+    for (int x = 115 * r; x < 135 * r; ++x) {
       if (image.pixel(x, y) != testing::kShadowRgb) continue;
       ++shadowPixels;
       sum += QPoint(x, y);
     }
   }
   ASSERT_GT(shadowPixels, 0);
-  EXPECT_GT(2 * sum.x(), 251 * shadowPixels);
-  EXPECT_GT(2 * sum.y(), 251 * shadowPixels);
+  EXPECT_GT(2 * sum.x(), 251 * r * shadowPixels);
+  EXPECT_GT(2 * sum.y(), 251 * r * shadowPixels);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ratios, DrawDialHandAtRatio, ::testing::Values(1, 2));
 
 TEST(DrawDialHand, TwoCallsWithoutClearingLeaveTwoHands) {
   DialSurface surface = testing::MakeSurface();

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 namespace tovira {
 namespace {
 
+using testing::ExpectedWithLabel;
 using testing::ReadLabel;
 using testing::ReadLabels;
 using Labels = std::array<std::string, 6>;
@@ -17,41 +19,31 @@ using Labels = std::array<std::string, 6>;
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
-// The face with the two strip cells of `text` copied to a place, built pixel by pixel.
-QImage ExpectedWithLabel(int place, const std::string& text) {
-  QImage expected = testing::MakeFace();
-  for (int i = 0; i < 2; ++i) {
-    const int stripLeft = text[i] == '0' ? 135 : 15 * (text[i] - '1');
-    for (int dy = 0; dy < 30; ++dy) {
-      for (int dx = 0; dx < 15; ++dx) {
-        expected.setPixel(testing::kPlaces[place] + QPoint(15 * i + dx, dy), testing::StripPixel(stripLeft + dx, dy));
-      }
-    }
-  }
-  return expected;
-}
-
 struct LabelCase {
   std::int32_t n;
   int place;
   const char* text;
 };
 
-class DrawDialNumberPaints : public ::testing::TestWithParam<LabelCase> {};
+// Each case at device pixel ratios 1 and 2: at 2 the label's cells are exact copies
+// of the double-resolution strip at twice the positions, so nothing is blurred.
+class DrawDialNumberPaints : public ::testing::TestWithParam<std::tuple<LabelCase, int>> {};
 
 TEST_P(DrawDialNumberPaints, TheLastTwoDigitsAtThePlaceOfNMod6) {
-  const LabelCase c = GetParam();
+  const auto [c, ratio] = GetParam();
   testing::RecordingReporter reporter;
-  DialSurface surface = testing::MakeSurface();
+  DialSurface surface = testing::MakeSurface({15.0, 15.0}, ratio);
   DrawDialNumber(surface, c.n);
-  EXPECT_EQ(surface.image(), ExpectedWithLabel(c.place, c.text));
+  EXPECT_EQ(surface.image(), ExpectedWithLabel(c.place, c.text, ratio));
   EXPECT_TRUE(reporter.codes.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, DrawDialNumberPaints,
-                         ::testing::Values(LabelCase{1, 1, "01"}, LabelCase{5, 5, "05"}, LabelCase{6, 0, "06"},
-                                           LabelCase{10, 4, "10"}, LabelCase{99, 3, "99"}, LabelCase{100, 4, "00"},
-                                           LabelCase{123456, 0, "56"}, LabelCase{kMax, 1, "47"}));
+                         ::testing::Combine(::testing::Values(LabelCase{1, 1, "01"}, LabelCase{5, 5, "05"},
+                                                              LabelCase{6, 0, "06"}, LabelCase{10, 4, "10"},
+                                                              LabelCase{99, 3, "99"}, LabelCase{100, 4, "00"},
+                                                              LabelCase{123456, 0, "56"}, LabelCase{kMax, 1, "47"}),
+                                            ::testing::Values(1, 2)));
 
 TEST(DrawDialNumber, PaintsNothingForCountsBelowOne) {
   testing::RecordingReporter reporter;
@@ -64,9 +56,11 @@ TEST(DrawDialNumber, PaintsNothingForCountsBelowOne) {
 }
 
 TEST(DrawDialNumber, PlacesAreFixedPixelsAtOtherTwipsPerPixel) {
-  DialSurface surface = testing::MakeSurface({12.0, 12.0});
-  DrawDialNumber(surface, 123456);
-  EXPECT_EQ(surface.image(), ExpectedWithLabel(0, "56"));
+  for (const int ratio : {1, 2}) {
+    DialSurface surface = testing::MakeSurface({12.0, 12.0}, ratio);
+    DrawDialNumber(surface, 123456);
+    EXPECT_EQ(surface.image(), ExpectedWithLabel(0, "56", ratio)) << ratio;
+  }
 }
 
 TEST(DrawDialNumber, AnOverflowInThePlaceIsReportedEvenForCountsBelowOne) {
@@ -85,11 +79,11 @@ struct RefreshCase {
   Labels labels;  // places 0 to 5
 };
 
-class RefreshDialShows : public ::testing::TestWithParam<RefreshCase> {};
+class RefreshDialShows : public ::testing::TestWithParam<std::tuple<RefreshCase, int>> {};
 
 TEST_P(RefreshDialShows, TheLabelsAroundTheCurrentSecond) {
-  const RefreshCase c = GetParam();
-  DialSurface surface = testing::MakeSurface();
+  const auto [c, ratio] = GetParam();
+  DialSurface surface = testing::MakeSurface({15.0, 15.0}, ratio);
   DrawDialNumber(surface, 11);  // left over from an earlier second; the refresh clears it
   RefreshDial(surface, c.e, testing::Settings(1));
   EXPECT_EQ(ReadLabels(surface.image()), c.labels) << c.e;
@@ -97,15 +91,17 @@ TEST_P(RefreshDialShows, TheLabelsAroundTheCurrentSecond) {
 
 const Labels kFirstSeconds{"06", "01", "02", "03", "04", "05"};
 
-INSTANTIATE_TEST_SUITE_P(Times, RefreshDialShows,
-                         ::testing::Values(RefreshCase{0, kFirstSeconds}, RefreshCase{1, kFirstSeconds},
-                                           RefreshCase{999, kFirstSeconds}, RefreshCase{1000, kFirstSeconds},
-                                           RefreshCase{2999, kFirstSeconds}, RefreshCase{3000, kFirstSeconds},
-                                           RefreshCase{3999, kFirstSeconds},
-                                           RefreshCase{4500, {"06", "07", "02", "03", "04", "05"}},
-                                           RefreshCase{60000, {"60", "61", "62", "63", "58", "59"}},
-                                           RefreshCase{98000, {"96", "97", "98", "99", "00", "01"}},
-                                           RefreshCase{-500, {"06", "01", "02", "", "04", "05"}}));
+INSTANTIATE_TEST_SUITE_P(
+    Times, RefreshDialShows,
+    ::testing::Combine(::testing::Values(RefreshCase{0, kFirstSeconds}, RefreshCase{1, kFirstSeconds},
+                                         RefreshCase{999, kFirstSeconds}, RefreshCase{1000, kFirstSeconds},
+                                         RefreshCase{2999, kFirstSeconds}, RefreshCase{3000, kFirstSeconds},
+                                         RefreshCase{3999, kFirstSeconds},
+                                         RefreshCase{4500, {"06", "07", "02", "03", "04", "05"}},
+                                         RefreshCase{60000, {"60", "61", "62", "63", "58", "59"}},
+                                         RefreshCase{98000, {"96", "97", "98", "99", "00", "01"}},
+                                         RefreshCase{-500, {"06", "01", "02", "", "04", "05"}}),
+                       ::testing::Values(1, 2)));
 
 TEST(RefreshDial, ClearsTheEarlierPaintingAndRestoresTheFace) {
   DialSurface surface = testing::MakeSurface();

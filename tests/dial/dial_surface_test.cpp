@@ -86,6 +86,34 @@ TEST(DialSurface, GenerationGrowsWithEveryChangeOfThePicture) {
   EXPECT_TRUE(grew()) << "line";
 }
 
+TEST(DialSurface, CopiesAtTheDevicePixelRatioOfTheFace) {
+  // Strip columns 30..44 to logical pixel (5, 7): device pixels (10, 14) to (39, 73).
+  DialSurface surface = testing::MakeSurface({12.0, 20.0}, 2);
+  EXPECT_EQ(surface.devicePixelRatio(), 2.0);
+  surface.copyPicture(surface.digitStrip(), QRectF(12 * 30, 0, 12 * 15, 20 * 30), QPointF(12 * 5, 20 * 7));
+  const QImage& image = surface.image();
+  EXPECT_EQ(image.pixel(10, 14), testing::StripPixel(60, 0));
+  EXPECT_EQ(image.pixel(39, 73), testing::StripPixel(89, 59));
+  EXPECT_EQ(image.pixel(40, 14), testing::kFaceWhite);
+  EXPECT_EQ(image.pixel(10, 74), testing::kFaceWhite);
+  EXPECT_EQ(image.pixel(9, 13), testing::kFaceWhite);
+}
+
+TEST(DialSurface, BringsAStripOfAnotherRatioToTheFaces) {
+  // A single-resolution strip on a double-resolution face: each strip pixel
+  // becomes 2 x 2 device pixels, without blending neighbours.
+  DialSurface surface(testing::MakeFace(2), testing::MakeStrip(1), {15.0, 15.0});
+  EXPECT_EQ(surface.digitStrip().size(), QSize(300, 60));
+  DrawDialNumber(surface, 6);  // "06" at the top
+  const QPoint origin = testing::kPlaces[0] * 2;
+  for (int dy = 0; dy < 60; ++dy) {
+    for (int dx = 0; dx < 60; ++dx) {
+      const int stripX = (dx < 30 ? 135 : 75) + (dx % 30) / 2;
+      ASSERT_EQ(surface.image().pixel(origin + QPoint(dx, dy)), testing::StripPixel(stripX, dy / 2)) << dx << "," << dy;
+    }
+  }
+}
+
 TEST(DialView, ShowsTheSurfaceAtItsTopLeftCorner) {
   DialSurface surface = testing::MakeSurface();
   surface.line({0, 750}, {3735, 750}, 0x000000FF);
@@ -96,6 +124,21 @@ TEST(DialView, ShowsTheSurfaceAtItsTopLeftCorner) {
   EXPECT_EQ(view.grab().toImage().convertToFormat(QImage::Format_RGB32), surface.image());
   view.setSurface(nullptr);
   view.grab();  // shows nothing, without a surface to read
+}
+
+
+TEST(DialView, ShowsADoubleResolutionSurfaceAtItsLogicalSizeAndPixelForPixel) {
+  DialSurface surface = testing::MakeSurface({15.0, 15.0}, 2);
+  RefreshDial(surface, 60000, testing::Settings(1));
+  DialView view;
+  view.setSurface(&surface);
+  EXPECT_EQ(view.sizeHint(), QSize(250, 250));
+  view.resize(view.sizeHint());
+  // On a screen of the same ratio every device pixel is the surface's own: nothing is rescaled.
+  QImage screen(500, 500, QImage::Format_RGB32);
+  screen.setDevicePixelRatio(2);
+  view.render(&screen);
+  EXPECT_EQ(screen, surface.image());
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include "common/failure.h"
-#include "engine/client_area.h"
 #include "engine/input_bindings.h"
 #include "engine/stopwatch.h"
 
@@ -97,25 +96,6 @@ TEST(DoubleClickBindings, StartStopInNormalLapResetInLap) {
   EXPECT_EQ(CommandsForDoubleClick({0, true, true}), std::vector<Command>{StartClick});
   EXPECT_EQ(CommandsForDoubleClick({1, false, true}), std::vector<Command>{LapClick});
   EXPECT_EQ(CommandsForDoubleClick({7, true, false}), std::vector<Command>{LapClick});
-}
-
-TEST(ClientAreaOnScreen, CoversTheClientAreaBelowTitleAndMenuBars) {
-  // Outer frame at pixel (100, 50), 262 x 470 with 2 px side borders; client 258 x 420.
-  const WindowGeometryTwips w{100 * 15, 50 * 15, 262 * 15, 470 * 15, 258 * 15, 420 * 15};
-  const auto r = ClientAreaOnScreen(w, TwipsPerPixel{});
-  EXPECT_EQ(r.left, 102);
-  EXPECT_EQ(r.top, 50 + 470 - 420 - 2);
-  EXPECT_EQ(r.right, 102 + 258);
-  EXPECT_EQ(r.bottom, r.top + 420);
-  EXPECT_EQ(r.toQRect(), QRect(102, 98, 258, 420));
-}
-
-TEST(ClientAreaOnScreen, RoundsHalvesToEven) {
-  // border = (3875 - 3870) / 2 = 2.5 -> 2; left = (15 + 2) / 10 = 1.7 -> 2
-  const WindowGeometryTwips w{15, 0, 3875, 6300, 3870, 6300};
-  const auto r = ClientAreaOnScreen(w, TwipsPerPixel{10, 10});
-  EXPECT_EQ(r.left, 2);
-  EXPECT_EQ(r.right, 389);  // 387 + 2
 }
 
 }  // namespace

@@ -1,0 +1,46 @@
+// The texts of elapsed times: the label's seconds text and the four lap-line formats.
+
+#include "display/display_mode.h"
+#include "display/time_formats.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QLocale>
+
+namespace tovira::bench {
+namespace {
+
+QLocale English() {
+  QLocale english(QLocale::English, QLocale::UnitedStates);
+  english.setNumberOptions(QLocale::DefaultNumberOptions);
+  return english;
+}
+
+// Elapsed times 1,237 ms apart, kept below 28 hours, so every field changes.
+std::int32_t NextElapsed(std::int32_t x) { return (x + 1237) % 100'000'000; }
+
+void BM_FormatSeconds(benchmark::State& state) {
+  const QLocale locale = English();
+  std::int32_t x = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(FormatSeconds(x, locale));
+    x = NextElapsed(x);
+  }
+}
+BENCHMARK(BM_FormatSeconds);
+
+// Argument: the display mode's number, 1 to 4.
+void BM_LapLine(benchmark::State& state) {
+  const QLocale locale = English();
+  const auto& info = DisplayModes()[static_cast<std::size_t>(state.range(0)) - 1];
+  state.SetLabel(info.menuItemName.toString().toStdString());
+  std::int32_t x = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(info.lapLine(x, locale));
+    x = NextElapsed(x);
+  }
+}
+BENCHMARK(BM_LapLine)->ArgName("mode")->DenseRange(1, 4);
+
+}  // namespace
+}  // namespace tovira::bench

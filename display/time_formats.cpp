@@ -3,6 +3,9 @@
 #include "common/failure.h"
 #include "display/frame_table.h"
 
+#include <array>
+#include <string_view>
+
 namespace tovira {
 namespace {
 
@@ -15,35 +18,105 @@ constexpr std::int64_t kSecondsPerBlock = 6;
 // |x| in 64 bits, so that INT32_MIN has a magnitude too.
 std::int64_t Magnitude(std::int32_t x) { return x < 0 ? -static_cast<std::int64_t>(x) : x; }
 
-QString SignOf(std::int32_t x) { return x < 0 ? QStringLiteral("-") : QString(); }
-
-// text after a fill of width cells, keeping the rightmost width characters: the
-// field is exactly width cells, and longer text loses its leading characters.
-QString RightAligned(const QString& text, qsizetype width, QChar fill = u' ') {
-  return (QString(width, fill) + text).right(width);
-}
-
-QString Digits(std::int64_t v) { return QString::number(v); }
-
-// The decimal digits of v with the separator between groups of three.
-QString Grouped(std::int64_t v, const QString& separator) {
-  const QString digits = Digits(v);
-  QString result;
-  for (qsizetype i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) result += separator;
-    result += digits[i];
+// A short line built in place and turned into a QString once: the lap list
+// formats every record again when the display mode changes, so each line must be cheap.
+class Line {
+ public:
+  void add(char16_t c) {
+    if (length_ < kCapacity) chars_[length_++] = c;
   }
-  return result;
+  void add(std::u16string_view text) {
+    for (const char16_t c : text) add(c);
+  }
+  void addText(QStringView text) {
+    for (const QChar c : text) add(c.unicode());
+  }
+  void add(const Line& other) { add(other.view()); }
+
+  void addDigits(std::uint64_t v) {
+    std::array<char16_t, 20> digits;
+    std::size_t n = 0;
+    do {
+      digits[n++] = static_cast<char16_t>(u'0' + v % 10);
+      v /= 10;
+    } while (v != 0);
+    while (n > 0) add(digits[--n]);
+  }
+
+  // The decimal digits of v with the separator between groups of three.
+  void addGrouped(std::uint64_t v, QStringView separator) {
+    Line digits;
+    digits.addDigits(v);
+    const std::size_t count = digits.length_;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (i > 0 && (count - i) % 3 == 0) addText(separator);
+      add(digits.chars_[i]);
+    }
+  }
+
+  // text after a fill of width cells, keeping the rightmost width characters: the
+  // field is exactly width cells, and longer text loses its leading characters.
+  void addRightAligned(const Line& text, std::size_t width, char16_t fill = u' ') {
+    for (std::size_t i = text.length_; i < width; ++i) add(fill);
+    const std::size_t skip = text.length_ > width ? text.length_ - width : 0;
+    add(text.view().substr(skip));
+  }
+  void addRightAligned(std::uint64_t v, std::size_t width, char16_t fill = u' ') {
+    Line digits;
+    digits.addDigits(v);
+    addRightAligned(digits, width, fill);
+  }
+
+  std::u16string_view view() const { return {chars_.data(), length_}; }
+  QString str() const { return QString(reinterpret_cast<const QChar*>(chars_.data()), static_cast<qsizetype>(length_)); }
+
+ private:
+  static constexpr std::size_t kCapacity = 64;
+  std::array<char16_t, kCapacity> chars_;
+  std::size_t length_ = 0;
+};
+
+void AddSign(Line& line, std::int32_t x) {
+  if (x < 0) line.add(u'-');
 }
 
 // v in two cells followed by its unit, or blank when v is zero.
-QString UnitField(std::int64_t v, QChar unit) {
-  // Two blanks and an ideographic space: as wide as two digits and a kanji.
-  return v > 0 ? RightAligned(Digits(v), 2) + unit : QStringLiteral(u"  \u3000");
+void AddUnitField(Line& line, std::int64_t v, char16_t unit) {
+  if (v > 0) {
+    line.addRightAligned(static_cast<std::uint64_t>(v), 2);
+    line.add(unit);
+  } else {
+    line.add(u"  \u3000");  // two blanks and an ideographic space: as wide as two digits and a kanji
+  }
 }
 
 std::int32_t FrameOfMagnitude(std::int64_t magnitude) {
   return FrameFromMillis(static_cast<std::int32_t>(magnitude % kMillisPerSecond), kFrameRate);
+}
+
+// The locale's separators, looked up once for as long as the same locale is asked for.
+struct NumberSymbols {
+  QString group;
+  QString decimal;
+};
+
+const NumberSymbols& SymbolsOf(const QLocale& locale) {
+  thread_local QLocale cachedLocale = QLocale::c();
+  thread_local NumberSymbols cached{QLocale::c().groupSeparator(), QLocale::c().decimalPoint()};
+  if (!(locale == cachedLocale)) {
+    cachedLocale = locale;
+    cached = {locale.groupSeparator(), locale.decimalPoint()};
+  }
+  return cached;
+}
+
+void AddSeconds(Line& line, std::int32_t x, const NumberSymbols& symbols) {
+  // Built from whole seconds and milliseconds, so no rounding can change a digit.
+  const std::int64_t magnitude = Magnitude(x);
+  AddSign(line, x);
+  line.addGrouped(static_cast<std::uint64_t>(magnitude / kMillisPerSecond), symbols.group);
+  line.addText(symbols.decimal);
+  line.addRightAligned(static_cast<std::uint64_t>(magnitude % kMillisPerSecond), 3, u'0');
 }
 
 }  // namespace
@@ -55,10 +128,9 @@ QLocale NumberLocale() {
 }
 
 QString FormatSeconds(std::int32_t x, const QLocale& locale) {
-  // Built from whole seconds and milliseconds, so no rounding can change a digit.
-  const std::int64_t magnitude = Magnitude(x);
-  return SignOf(x) + Grouped(magnitude / kMillisPerSecond, locale.groupSeparator()) + locale.decimalPoint() +
-         RightAligned(Digits(magnitude % kMillisPerSecond), 3, u'0');
+  Line line;
+  AddSeconds(line, x, SymbolsOf(locale));
+  return line.str();
 }
 
 std::int32_t FrameFromMillis(std::int32_t ms, [[maybe_unused]] std::int32_t rate) {
@@ -68,34 +140,65 @@ std::int32_t FrameFromMillis(std::int32_t ms, [[maybe_unused]] std::int32_t rate
 }
 
 QString SecondsLine(std::int32_t x, const QLocale& locale) {
-  return RightAligned(FormatSeconds(x, locale), 10) + QStringLiteral(u" 秒");
+  Line seconds;
+  AddSeconds(seconds, x, SymbolsOf(locale));
+  Line line;
+  line.addRightAligned(seconds, 10);
+  line.add(u" 秒");
+  return line.str();
 }
 
 QString HmsLine(std::int32_t x) {
   const std::int64_t magnitude = Magnitude(x);
-  return SignOf(x) + UnitField(magnitude / kMillisPerHour, u'時') +
-         UnitField(magnitude % kMillisPerHour / kMillisPerMinute, u'分') +
-         UnitField(magnitude % kMillisPerMinute / kMillisPerSecond, u'秒') +
-         RightAligned(Digits(magnitude % kMillisPerSecond), 3, u'0');
+  Line line;
+  AddSign(line, x);
+  AddUnitField(line, magnitude / kMillisPerHour, u'時');
+  AddUnitField(line, magnitude % kMillisPerHour / kMillisPerMinute, u'分');
+  AddUnitField(line, magnitude % kMillisPerMinute / kMillisPerSecond, u'秒');
+  line.addRightAligned(static_cast<std::uint64_t>(magnitude % kMillisPerSecond), 3, u'0');
+  return line.str();
 }
 
 QString Frame24Line(std::int32_t x, const QLocale& locale) {
   const std::int64_t magnitude = Magnitude(x);
   const std::int64_t frames = magnitude / kMillisPerSecond * kFrameRate + FrameOfMagnitude(magnitude);
-  return RightAligned(SignOf(x) + Grouped(frames, locale.groupSeparator()), 6) + QStringLiteral(u" コマ");
+  Line count;
+  AddSign(count, x);
+  count.addGrouped(static_cast<std::uint64_t>(frames), SymbolsOf(locale).group);
+  Line line;
+  line.addRightAligned(count, 6);
+  line.add(u" コマ");
+  return line.str();
 }
 
 QString SskLine(std::int32_t x) {
   const std::int64_t magnitude = Magnitude(x);
-  const std::int64_t seconds = magnitude / kMillisPerSecond;
-  const std::int64_t block = seconds / kSecondsPerBlock;
-  const std::int64_t second = seconds % kSecondsPerBlock;
-  const QString frame = RightAligned(Digits(FrameOfMagnitude(magnitude)), 2) + u'K';
+  const auto seconds = static_cast<std::uint64_t>(magnitude / kMillisPerSecond);
+  const std::uint64_t block = seconds / kSecondsPerBlock;
+  const std::uint64_t second = seconds % kSecondsPerBlock;
+  const auto frame = static_cast<std::uint64_t>(FrameOfMagnitude(magnitude));
 
-  const QString blockField = block > 0 ? RightAligned(Digits(block), 3) + u':' : QStringLiteral("   :");
-  const QString secondField = second > 0 || block > 0 ? RightAligned(Digits(second), 2) + u':' : QStringLiteral("  :");
-  return SignOf(x) + blockField + secondField + frame + QStringLiteral(" [") + RightAligned(Digits(seconds), 3) + u':' +
-         frame + u']';
+  Line line;
+  AddSign(line, x);
+  if (block > 0) {
+    line.addRightAligned(block, 3);
+    line.add(u':');
+  } else {
+    line.add(u"   :");
+  }
+  if (second > 0 || block > 0) {
+    line.addRightAligned(second, 2);
+    line.add(u':');
+  } else {
+    line.add(u"  :");
+  }
+  line.addRightAligned(frame, 2);
+  line.add(u"K [");
+  line.addRightAligned(seconds, 3);
+  line.add(u':');
+  line.addRightAligned(frame, 2);
+  line.add(u"K]");
+  return line.str();
 }
 
 }  // namespace tovira

@@ -23,7 +23,6 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QLabel>
-#include <QListView>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -159,9 +158,6 @@ void frmStopwatch::createControls() {
   lstLap_ = new LapListView(client_);
   lstLap_->setObjectName(QStringLiteral("lstLap"));
   lstLap_->setModel(lapModel_);
-  lstLap_->setUniformItemSizes(true);
-  lstLap_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  lstLap_->setSelectionMode(QAbstractItemView::SingleSelection);
   lstLap_->setFont(JapaneseFont(15.75));
   connect(lstLap_, &LapListView::mousePressed, this,
           [this](QMouseEvent* event) { HandleMouse(PressTarget::LapList, *event); });

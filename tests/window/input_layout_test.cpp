@@ -5,7 +5,7 @@
 #include "window/lap_list_model.h"
 
 #include <QLabel>
-#include <QListView>
+#include <QAbstractItemView>
 #include <QPushButton>
 #include <QTest>
 
@@ -28,7 +28,7 @@ struct InputFixture : WindowFixture {
     switch (target) {
       case Target::Background: return window->centralWidget();
       case Target::Label: return control<TimeLabel>("lblTime");
-      case Target::List: return control<QListView>("lstLap")->viewport();
+      case Target::List: return control<QAbstractItemView>("lstLap")->viewport();
       case Target::Dial: return control<QWidget>("imgWatch");
     }
     return nullptr;

@@ -7,7 +7,7 @@
 #include "window/time_label.h"
 
 #include <QFile>
-#include <QListView>
+#include <QAbstractItemView>
 #include <QPushButton>
 #include <QTest>
 

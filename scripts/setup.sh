@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool openbox wmctrl x11-utils imagemagick
+  clang-14 libclang-rt-14-dev valgrind
 )
 
 missing=()

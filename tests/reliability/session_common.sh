@@ -33,11 +33,12 @@ wait_for_window() {
 }
 
 # click WINDOW X Y: a left click at client-area pixel (X, Y); the menu bar sits above the client area.
+# The menu bar's height is measured once: one xdotool call per click keeps pace with the soak.
 click() {
-  local height menu
-  height=$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p')
-  menu=$((height - client_height))
-  xdotool mousemove --window "$1" "$2" $(($3 + menu)) click 1
+  if [ -z "${menu_height:-}" ]; then
+    menu_height=$(($(xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p') - client_height))
+  fi
+  xdotool mousemove --window "$1" "$2" $(($3 + menu_height)) click 1
 }
 
 # A failure is shown in a box titled "ToviraWatch" (the main window's caption differs).

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool openbox wmctrl x11-utils imagemagick
   python3
   desktop-file-utils appstream
+  clang-14 libclang-rt-14-dev valgrind
 )
 
 missing=()

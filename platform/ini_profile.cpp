@@ -1,6 +1,9 @@
 #include "platform/ini_profile.h"
 
+#include "platform/regular_file.h"
+
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -8,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -105,6 +109,7 @@ struct ProfileScan {
   bool sectionEndNeedsBreak = false;  // that line is the file's last and has no line break
   std::uint64_t fileEnd = 0;
   bool fileEndNeedsBreak = false;     // the file's last line has no line break
+  bool fileEndsInLoneCr = false;      // ... and its last byte is a CR, part of its text
   bool crlf = false;                  // the first line ends in CRLF
 };
 
@@ -133,6 +138,7 @@ class ProfileScanner {
   void finish() {
     if (atFileStart_) flushHead();
     result_.fileEndNeedsBreak = lineHasBytes_;
+    result_.fileEndsInLoneCr = lineHasBytes_ && previous_ == '\r';
     if (lineHasBytes_) endLine(false);
     result_.fileEnd = pos_;
   }
@@ -259,39 +265,6 @@ class ProfileScanner {
   BoundedTrimmedText value_;
 };
 
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now, reporting whether the data reached the file system without error.
-  bool close() {
-    const int fd = std::exchange(fd_, -1);
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-// Opens for reading without blocking on a FIFO; only a regular file is kept open.
-// When nothing is opened, errno is ENOENT only if the file does not exist.
-UniqueFd OpenRegularFile(const std::string& path, int extraFlags, struct stat& status) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | extraFlags));
-  if (fd.valid() && (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))) {
-    fd.close();
-    errno = EISDIR;
-  }
-  return fd;
-}
-
 std::unique_ptr<char[]> ChunkBuffer() { return std::make_unique_for_overwrite<char[]>(kChunkSize); }
 
 // Feeds the file to the scanner until its end, or until the key's line was read.
@@ -344,11 +317,14 @@ struct Splice {
 Splice PlanEdit(const ProfileScan& scan, std::string_view section, std::string_view key, std::string_view value) {
   const std::string lineBreak = scan.crlf ? "\r\n" : "\n";
   if (scan.keyFound) return {scan.valueStart, scan.valueEnd, std::string(value)};
+  // The break that closes a last line without one: after a CR that belongs to the
+  // line's text, a lone LF would turn that CR into a line ending of its own.
+  const std::string closingBreak = scan.fileEndsInLoneCr ? "\r\n" : lineBreak;
   const std::string keyLine = std::string(key) + "=" + std::string(value) + lineBreak;
   if (scan.sectionFound) {
-    return {scan.sectionEnd, scan.sectionEnd, (scan.sectionEndNeedsBreak ? lineBreak : "") + keyLine};
+    return {scan.sectionEnd, scan.sectionEnd, (scan.sectionEndNeedsBreak ? closingBreak : "") + keyLine};
   }
-  std::string added = scan.fileEndNeedsBreak ? lineBreak : "";
+  std::string added = scan.fileEndNeedsBreak ? closingBreak : "";
   added += "[" + std::string(section) + "]" + lineBreak + keyLine;
   return {scan.fileEnd, scan.fileEnd, std::move(added)};
 }
@@ -391,10 +367,31 @@ struct TemporaryFile {
 
 // A fresh file beside `target`, created with the default permissions (0666 less
 // the umask) so that a new settings file gets what any new file would.
+// "." + file name + "." + process id + "." + counter + ".tmp"
+std::string TemporaryStem(const std::filesystem::path& target) { return "." + target.filename().string() + "."; }
+
+// Temporary files left by writers that were killed before their rename. Only
+// those of processes that no longer exist are removed.
+void RemoveStaleTemporaries(const std::filesystem::path& target) {
+  const std::string stem = TemporaryStem(target);
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(DirectoryOf(target), error)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with(stem) || !name.ends_with(".tmp")) continue;
+    const std::string rest = name.substr(stem.size());
+    const auto dot = rest.find('.');
+    if (dot == std::string::npos || dot == 0 || rest.find_first_not_of("0123456789") != dot) continue;
+    const long pid = std::strtol(rest.substr(0, dot).c_str(), nullptr, 10);
+    if (pid <= 0 || pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) ::unlink(entry.path().c_str());
+  }
+}
+
 std::optional<TemporaryFile> CreateTemporaryBeside(const std::filesystem::path& target) {
   static std::atomic<unsigned> counter{0};
   const std::filesystem::path directory = DirectoryOf(target);
-  const std::string stem = "." + target.filename().string() + "." + std::to_string(::getpid()) + ".";
+  RemoveStaleTemporaries(target);
+  const std::string stem = TemporaryStem(target) + std::to_string(::getpid()) + ".";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::filesystem::path candidate = directory / (stem + std::to_string(counter++) + ".tmp");
     const int created = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

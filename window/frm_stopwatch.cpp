@@ -7,6 +7,7 @@
 #include "dial/hand_color.h"
 #include "display/time_formats.h"
 #include "platform/cursor_confinement.h"
+#include "platform/regular_file.h"
 #include "platform/screen_metrics.h"
 #include "platform/sound_player.h"
 #include "platform/tick_counter.h"
@@ -21,7 +22,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFile>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -661,16 +661,15 @@ void frmStopwatch::Load() {
 }
 
 // A missing or empty tick.wav is reported, and start-up goes on without a sound.
+// Anything but a regular file (a pipe, a device) counts as missing: reading it
+// could block start-up or never end.
 void frmStopwatch::ReadTickSound() {
-  QFile file(QString::fromStdString(services_.programDirectory + "/tick.wav"));
-  QByteArray bytes;
-  if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-  if (bytes.isEmpty()) {
+  auto bytes = ReadRegularFile(services_.programDirectory + "/tick.wav");
+  if (!bytes || bytes->empty()) {
     ReportFailure(ErrorCode::Load);
     return;
   }
-  const auto* begin = reinterpret_cast<const std::byte*>(bytes.constData());
-  state_.TickSound.assign(begin, begin + bytes.size());
+  state_.TickSound = std::move(*bytes);
 }
 
 void frmStopwatch::Unload() {

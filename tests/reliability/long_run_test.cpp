@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QLabel>
+#include "window/time_label.h"
 
 #include <fstream>
 
@@ -65,7 +65,7 @@ class LongRun : public ::testing::Test {
 
   // Moves the simulated clock to `wall` ms after the first Start.
   void at(std::uint64_t wall) { f.platform.ticks.now = static_cast<std::uint32_t>((kFirstTick + wall) % kTwoTo32); }
-  QString label() const { return f.control<QLabel>("lblTime")->text(); }
+  QString label() const { return f.control<TimeLabel>("lblTime")->text(); }
 
   // A periodic event at `wall`, which must show `elapsed`.
   void refreshShowing(std::uint64_t wall, std::uint64_t elapsed) {

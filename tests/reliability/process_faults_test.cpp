@@ -84,9 +84,6 @@ TEST_F(ProcessFaults, AnUnreadableSettingsFileIsNeitherReadNorReplaced) {
 // A tick.wav that never opens or never ends is no sound: start-up should report
 // 004 as for a missing file and go on.
 TEST_F(ProcessFaults, ATickSoundThatIsNoRegularFileDoesNotHangStartUp) {
-  GTEST_SKIP() << "known fault: frmStopwatch::ReadTickSound opens tick.wav with QFile::open(ReadOnly) and "
-                  "readAll(): open(2) of a named pipe blocks until a writer comes, and a link to /dev/zero "
-                  "is read without end until memory runs out, so Load never returns";
   struct Case {
     const char* name;
     std::function<void(const fs::path&)> make;
@@ -150,6 +147,8 @@ TEST_F(ProcessFaults, ASaveKilledAtAnyMomentLeavesEachKeyOldOrNew) {
 
   Session next(folder.path());
   EXPECT_TRUE(next.reporter.codes.empty());
+  next.window.close();  // the next save clears what the killed ones left
+  EXPECT_EQ(Listing(folder.path()).size(), 2u);
 }
 
 }  // namespace

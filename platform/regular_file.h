@@ -1,0 +1,40 @@
+#pragma once
+// Files a user can replace by anything: a pipe, a device, a directory, a link to
+// /dev/zero. Only regular files are read, and opening never blocks.
+
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tovira {
+
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  ~UniqueFd();
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now, reporting whether the data reached the file system without error.
+  bool close();
+
+ private:
+  int fd_;
+};
+
+// Opens for reading without blocking on a FIFO; only a regular file is kept open.
+// When nothing is opened, errno is ENOENT only if the file does not exist.
+UniqueFd OpenRegularFile(const std::string& path, int extraFlags, struct stat& status);
+
+// The whole content of a regular file; nothing when the path is no readable
+// regular file or a read fails.
+std::optional<std::vector<std::byte>> ReadRegularFile(const std::string& path);
+
+}  // namespace tovira

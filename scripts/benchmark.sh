@@ -13,22 +13,8 @@
 # fails. CPU figures mean something only on an otherwise idle machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-
-# The peers are needed here only, so they are installed here, not by setup.sh.
-peers=(kronometer gnome-clocks dbus)
-missing=()
-for p in "${peers[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# The peers are needed here only, so they are installed here, not by the test command.
+bash scripts/setup.sh kronometer gnome-clocks dbus
 
 build=build-bench
 generator=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing ToviraWatch need.
 # Idempotent: when everything is present it returns at once without touching apt.
+# Packages given as arguments are installed too (the benchmark's peers).
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,8 @@ packages=(
   desktop-file-utils appstream
   clang-14 libclang-rt-14-dev valgrind
 )
+
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

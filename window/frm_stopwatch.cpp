@@ -5,6 +5,7 @@
 #include "dial/dial_drawing.h"
 #include "dial/dial_view.h"
 #include "dial/hand_color.h"
+#include "display/frame_table.h"
 #include "display/time_formats.h"
 #include "platform/cursor_confinement.h"
 #include "platform/regular_file.h"
@@ -13,7 +14,6 @@
 #include "platform/tick_counter.h"
 #include "platform/window_stacking.h"
 #include "resources/artwork.h"
-#include "display/frame_table.h"
 #include "window/lap_list_model.h"
 #include "window/lap_list_view.h"
 #include "window/repaint_pacer.h"
@@ -43,10 +43,6 @@ constexpr auto kRunningStart = u"ストップ";
 constexpr auto kRunningLap = u"ラップ";
 // Half-width and full-width cells of this font are exactly 1:2, so the lap columns line up.
 constexpr auto kJapaneseFont = "IPAGothic";
-constexpr double kDialPixels = 250;
-
-constexpr std::array<DisplayMode, 4> kModes{DisplayMode::Sec, DisplayMode::HMS, DisplayMode::Frame24,
-                                            DisplayMode::SSK};
 
 QFont JapaneseFont(double points) {
   QFont font(QString::fromLatin1(kJapaneseFont));
@@ -265,8 +261,8 @@ void frmStopwatch::createMenus() {
   constexpr std::array<void (frmStopwatch::*)(), 4> renderers{
       &frmStopwatch::mnuShowSecClick, &frmStopwatch::mnuShowHMSClick, &frmStopwatch::mnuShowFrame24Click,
       &frmStopwatch::mnuShowSSKClick};
-  for (std::size_t i = 0; i < kModes.size(); ++i) {
-    const auto& info = InfoOf(kModes[i]);
+  for (std::size_t i = 0; i < DisplayModes().size(); ++i) {
+    const auto& info = DisplayModes()[i];
     mnuShowModeItems_[i] = addMenuItem(modes, info.menuItemName, info.menuCaption.toString(), true, true, renderers[i]);
   }
   QMenu* scale = submenu(setting, "mnuSecond", QStringLiteral("Duracion "));
@@ -420,7 +416,9 @@ void frmStopwatch::SetDisplayMode(std::int32_t mode) {
   const auto displayMode = DisplayModeFromNumber(mode);
   if (!displayMode) return;
   setWindowTitle(WindowCaption(*displayMode));
-  for (std::size_t i = 0; i < kModes.size(); ++i) mnuShowModeItems_[i]->setChecked(kModes[i] == *displayMode);
+  for (std::size_t i = 0; i < DisplayModes().size(); ++i) {
+    mnuShowModeItems_[i]->setChecked(DisplayModes()[i].mode == *displayMode);
+  }
   state_.options.LapType = mode;
 }
 
@@ -634,8 +632,8 @@ void frmStopwatch::Load() {
     if (o.WindowForceFront == 1) services_.stacking.setAlwaysOnTop(*this, true);
     ReadTickSound();
     const auto tpp = twipsPerPixel();
-    imgWatchRect_.width = static_cast<float>(kDialPixels * tpp.x);
-    imgWatchRect_.height = static_cast<float>(kDialPixels * tpp.y);
+    imgWatchRect_.width = static_cast<float>(kDialFaceSize * tpp.x);
+    imgWatchRect_.height = static_cast<float>(kDialFaceSize * tpp.y);
     place(imgWatch_, imgWatchRect_);
     state_.HandColor = HandColorFromText(o.AnalogColor.value_or(std::string{}));
     for (std::int32_t n = 1; n <= 6; ++n) DrawDialNumber(dial_, n);

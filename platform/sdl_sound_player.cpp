@@ -61,7 +61,7 @@ struct SdlWaveFree {
 };
 
 struct Wave {
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec layout{};
   std::unique_ptr<Uint8, SdlWaveFree> samples;
   Uint32 length = 0;
 };
@@ -76,11 +76,11 @@ std::optional<Wave> DecodeWave(std::span<const std::byte> image) {
   }
   Wave wave;
   Uint8* samples = nullptr;
-  if (SDL_LoadWAV_RW(source, 1, &wave.spec, &samples, &wave.length) == nullptr) {
+  if (SDL_LoadWAV_RW(source, 1, &wave.layout, &samples, &wave.length) == nullptr) {
     return std::nullopt;
   }
   wave.samples.reset(samples);
-  if (wave.length == 0 || wave.spec.freq <= 0 || wave.spec.freq > kMaxSourceFrequency) {
+  if (wave.length == 0 || wave.layout.freq <= 0 || wave.layout.freq > kMaxSourceFrequency) {
     return std::nullopt;
   }
   return wave;
@@ -91,7 +91,7 @@ std::optional<Wave> DecodeWave(std::span<const std::byte> image) {
 std::vector<std::uint8_t> ConvertToDevice(const Wave& wave, SDL_AudioFormat format, int channels,
                                           int frequency) {
   SDL_AudioCVT cvt{};
-  if (SDL_BuildAudioCVT(&cvt, wave.spec.format, wave.spec.channels, wave.spec.freq, format,
+  if (SDL_BuildAudioCVT(&cvt, wave.layout.format, wave.layout.channels, wave.layout.freq, format,
                         static_cast<Uint8>(channels), frequency) < 0 ||
       cvt.len_mult <= 0) {
     return {};

@@ -30,7 +30,9 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <utility>
 
 namespace tovira {
@@ -77,6 +79,15 @@ void EndSilentlyOnFault(Operation&& op) noexcept {
     op();
   } catch (const std::exception&) {
   }
+}
+
+// An option with a choice of values: only the values its menu items stand for are
+// taken; the items' marks are set first, in their order, and the option last.
+void SetOption(std::int32_t value, std::initializer_list<std::pair<QAction*, std::int32_t>> items,
+               std::int32_t& option) {
+  if (std::none_of(items.begin(), items.end(), [&](const auto& item) { return item.second == value; })) return;
+  for (const auto& [action, itemValue] : items) action->setChecked(itemValue == value);
+  option = value;
 }
 
 // Alt alone opens the menu bar for the keyboard, as desktop menu bars do. While the
@@ -458,11 +469,7 @@ void frmStopwatch::mnuShowSSKClick() { RenderLapList(DisplayMode::SSK); }
 // ---- Dial options ---------------------------------------------------------------------------
 
 void frmStopwatch::SetDialScale(std::int32_t scale) {
-  if (scale < 1 || scale > 3) return;
-  mnu6Sec_->setChecked(scale == 1);
-  mnu10Sec_->setChecked(scale == 2);
-  mnu30Sec_->setChecked(scale == 3);
-  state_.options.AnalogScale = scale;
+  SetOption(scale, {{mnu6Sec_, 1}, {mnu10Sec_, 2}, {mnu30Sec_, 3}}, state_.options.AnalogScale);
 }
 
 void frmStopwatch::mnu6SecClick() { SetDialScale(1); }
@@ -529,10 +536,7 @@ void frmStopwatch::mnuShowButtonClick() {
 }
 
 void frmStopwatch::SetWindowFront(std::int32_t mode) {
-  if (mode != 0 && mode != 1) return;
-  mnuWindowApearanceNormal_->setChecked(mode == 0);
-  mnuWindowApearanceFront_->setChecked(mode == 1);
-  state_.options.WindowForceFront = mode;
+  SetOption(mode, {{mnuWindowApearanceNormal_, 0}, {mnuWindowApearanceFront_, 1}}, state_.options.WindowForceFront);
 }
 
 // The window keeps its place and size: only its stacking band changes.
@@ -549,17 +553,11 @@ void frmStopwatch::mnuWindowApearanceNormalClick() {
 // ---- Behaviour and sound options ------------------------------------------------------------
 
 void frmStopwatch::SetBehaviorMode(std::int32_t mode) {
-  if (mode != 0 && mode != 1) return;
-  mnuBehaviorNormal_->setChecked(mode == 0);
-  mnuBehaviorLap_->setChecked(mode == 1);
-  state_.options.BehaviorMode = mode;
+  SetOption(mode, {{mnuBehaviorNormal_, 0}, {mnuBehaviorLap_, 1}}, state_.options.BehaviorMode);
 }
 
 void frmStopwatch::SetSoundMode(std::int32_t mode) {
-  if (mode != 0 && mode != 1) return;
-  mnuSoundOff_->setChecked(mode == 0);
-  mnuSoundOn_->setChecked(mode == 1);
-  state_.options.PlaySound = mode;
+  SetOption(mode, {{mnuSoundOff_, 0}, {mnuSoundOn_, 1}}, state_.options.PlaySound);
 }
 
 void frmStopwatch::mnuBehaviorNormalClick() { SetBehaviorMode(0); }

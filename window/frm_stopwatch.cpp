@@ -611,8 +611,12 @@ bool frmStopwatch::eventFilter(QObject* watched, QEvent* event) {
   const bool mouse = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
   const auto target = mouse ? pressTargetOf(watched) : std::nullopt;
   if (!target) return QMainWindow::eventFilter(watched, event);
-  HandleMouse(*target, *static_cast<QMouseEvent*>(event));
-  return true;  // handled here, and not again by the background below
+  const auto& mouseEvent = *static_cast<QMouseEvent*>(event);
+  // A press that a control leaves alone (a push button's right press, a press on the
+  // list's frame) travels on to the client area: it is the control's, and does nothing.
+  const bool leftByControl = *target == PressTarget::Background && client_->childAt(mouseEvent.position().toPoint());
+  if (!leftByControl) HandleMouse(*target, mouseEvent);
+  return true;  // handled here, and not again by the window below
 }
 
 // ---- Start-up and shut-down -----------------------------------------------------------------

@@ -1,9 +1,16 @@
 #include "window/lap_list_view.h"
 
 #include <QHeaderView>
-#include <QScopedValueRollback>
+#include <QMouseEvent>
 
 namespace tovira {
+namespace {
+
+bool SelectsWith(const QMouseEvent& event) {
+  return event.type() == QEvent::MouseMove ? event.buttons() == Qt::LeftButton : event.button() == Qt::LeftButton;
+}
+
+}  // namespace
 
 LapListView::LapListView(QWidget* parent) : QTableView(parent) {
   horizontalHeader()->hide();
@@ -16,6 +23,7 @@ LapListView::LapListView(QWidget* parent) : QTableView(parent) {
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setDragEnabled(false);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
 }
@@ -26,18 +34,33 @@ void LapListView::setFont(const QFont& font) {
 }
 
 void LapListView::mousePressEvent(QMouseEvent* event) {
-  QTableView::mousePressEvent(event);
-  if (!inDoubleClick_) emit mousePressed(event);
+  if (SelectsWith(*event)) QTableView::mousePressEvent(event);
+  event->accept();
+  emit mousePressed(event);
 }
 
-// The list handles a double click away from its lines as a press of its own; that
-// press is part of the double click, not one more for the window.
+void LapListView::mouseReleaseEvent(QMouseEvent* event) {
+  if (SelectsWith(*event)) QTableView::mouseReleaseEvent(event);
+}
+
+void LapListView::mouseMoveEvent(QMouseEvent* event) {
+  if (SelectsWith(*event)) QTableView::mouseMoveEvent(event);
+}
+
+// The second press of a double click selects as the first did, wherever the lines
+// have moved meanwhile; the window then sees the double click, not one more press.
 void LapListView::mouseDoubleClickEvent(QMouseEvent* event) {
-  {
-    const QScopedValueRollback inDoubleClick(inDoubleClick_, true);
-    QTableView::mouseDoubleClickEvent(event);
-  }
+  if (SelectsWith(*event)) QTableView::mousePressEvent(event);
+  event->accept();
   emit mouseDoubleClicked(event);
+}
+
+QItemSelectionModel::SelectionFlags LapListView::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* event) const {
+  if (!index.isValid() || (event && event->type() == QEvent::MouseButtonRelease)) {
+    return QItemSelectionModel::NoUpdate;
+  }
+  return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
 }
 
 }  // namespace tovira

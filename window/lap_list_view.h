@@ -3,9 +3,11 @@
 // list view: it places rows by a fixed row height, so adding one line to a list of
 // a hundred thousand does not lay all the others out again.
 //
-// A press selects a line as in any list first; only then does the window see the
-// press, so a lap recorded by pressing on the list still ends with its newest line
-// selected.
+// It selects as a single-selection list box does: the left button selects the line
+// under the pointer (a double click's second press too), Shift and Ctrl make no
+// difference, and the other buttons leave the selection alone. The selection moves
+// first; only then does the window see the press, so a lap recorded by pressing on
+// the list still ends with its newest line selected.
 
 #include <QTableView>
 
@@ -25,10 +27,11 @@ class LapListView final : public QTableView {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
-
- private:
-  bool inDoubleClick_ = false;
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event = nullptr) const override;
 };
 
 }  // namespace tovira

@@ -7,6 +7,7 @@ wmctrl and observed with xprop, xwininfo and screenshots. Every wait polls a
 condition until a deadline; nothing relies on a sleep of the right length.
 """
 
+import json
 import os
 import re
 import shutil
@@ -131,6 +132,8 @@ class Program:
         self.menu_bar_height = None
         self.boxes_seen = 0
         self.shots_saved = 0
+        self.snapshot_offset = 0
+        self.snapshot_lines = []
 
     # ---- lifetime -------------------------------------------------------------------------------
 
@@ -144,8 +147,9 @@ class Program:
         if self.settings is not None:
             self.settings_path.write_bytes(self.settings)
         self.box_log = self.root / "boxes.log"
-        env = dict(os.environ, QT_PLUGIN_PATH=PLUGIN_DIR, QT_QPA_GENERIC_PLUGINS="toviraboxprobe",
-                   TOVIRA_E2E_BOX_LOG=str(self.box_log))
+        self.state_log = self.root / "states.log"
+        env = dict(os.environ, QT_PLUGIN_PATH=PLUGIN_DIR, QT_QPA_GENERIC_PLUGINS="toviraprobe",
+                   TOVIRA_E2E_BOX_LOG=str(self.box_log), TOVIRA_E2E_STATE_LOG=str(self.state_log))
         self.output = open(self.root / "output.log", "wb")
         self.process = subprocess.Popen([str(self.folder / "ToviraWatch")], cwd=self.root, env=env,
                                         stdout=self.output, stderr=subprocess.STDOUT)
@@ -180,6 +184,17 @@ class Program:
         out = run("xdotool", "search", "--all", "--pid", str(self.process.pid), "--onlyvisible",
                   "--name", name_pattern, check=False)
         return [Window(line) for line in out.split()]
+
+    def snapshots(self):
+        """What the window showed after each mouse button or key released, oldest first."""
+        if self.state_log.exists():
+            with open(self.state_log, "rb") as log:
+                log.seek(self.snapshot_offset)
+                data = log.read()
+            complete = data[:data.rfind(b"\n") + 1]
+            self.snapshot_offset += len(complete)
+            self.snapshot_lines += [json.loads(line) for line in complete.splitlines()]
+        return self.snapshot_lines
 
     def box_texts(self):
         return self.box_log.read_text(encoding="utf-8").splitlines() if self.box_log.exists() else []
@@ -243,14 +258,18 @@ class Program:
         xdotool("windowactivate", "--sync", self.window.id)
         xdotool("key", "--delay", 80, *keys)
 
-    def choose(self, caption):
-        """Chooses a menu item from the keyboard, which works while the pointer is held."""
+    @staticmethod
+    def menu_keys(caption):
+        """The keys that choose a menu item from the keyboard, which works while the pointer is held."""
         title, path = MENU[caption]
         keys = ["alt"] + ["Right"] * title + ["Down"]
         for level, index in enumerate(path):
             keys += ["Down"] * index
             keys.append("Return" if level == len(path) - 1 else "Right")
-        self.keys(*keys)
+        return keys
+
+    def choose(self, caption):
+        self.keys(*self.menu_keys(caption))
 
     def close_by_window_manager(self):
         run("wmctrl", "-i", "-c", hex(self.window.id))

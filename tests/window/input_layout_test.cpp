@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QAbstractItemView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace tovira;
@@ -154,6 +155,48 @@ class InputLayoutTest : public QObject {
       QCOMPARE(f.records(), std::size_t{1});
       QCOMPARE(f.running(), mode == 0);
     }
+  }
+
+  // What the list and the buttons leave alone must not reach the background's bindings.
+  void theListsScrollBarFrameAndTheButtonsOtherButtonsRunNothing() {
+    InputFixture f(0);
+    f.window->cmdStartClick();
+    for (int i = 0; i < 30; ++i) f.window->cmdLapClick();
+    f.window->cmdStartClick();  // 31 records: the list scrolls
+    auto* list = f.control<QAbstractItemView>("lstLap");
+    QTRY_VERIFY(list->verticalScrollBar()->isVisible());
+    const QModelIndex newest = list->model()->index(30, 0);
+    QVERIFY(list->selectionModel()->isSelected(newest));
+    struct Spot {
+      QWidget* widget;
+      QPoint point;
+      Qt::MouseButton button;
+    };
+    QWidget* bar = list->verticalScrollBar();
+    const std::vector<Spot> spots{
+        {bar, QPoint(bar->width() / 2, bar->height() / 2), Qt::LeftButton},
+        {bar, QPoint(bar->width() / 2, bar->height() / 2), Qt::RightButton},
+        {bar, QPoint(bar->width() / 2, 2), Qt::MiddleButton},
+        {list, QPoint(0, list->height() / 2), Qt::LeftButton},  // the list's frame
+        {list, QPoint(0, list->height() / 2), Qt::RightButton},
+        {f.control<QPushButton>("cmdStart"), QPoint(5, 5), Qt::RightButton},
+        {f.control<QPushButton>("cmdLap"), QPoint(5, 5), Qt::RightButton},
+        {f.control<QPushButton>("cmdLap"), QPoint(5, 5), Qt::MiddleButton},
+    };
+    for (const Spot& spot : spots) {
+      QTest::mousePress(spot.widget, spot.button, {}, spot.point);
+      QTest::mouseRelease(spot.widget, spot.button, {}, spot.point);
+      QTest::mouseDClick(spot.widget, spot.button, {}, spot.point);
+      QTest::mouseRelease(spot.widget, spot.button, {}, spot.point);
+      QVERIFY(!f.running());
+      QCOMPARE(f.records(), std::size_t{31});
+    }
+    // Ctrl on the selected line selects it still, as in a list box.
+    list->scrollTo(newest);
+    const QPoint onNewest = list->visualRect(newest).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, onNewest);
+    QVERIFY(list->selectionModel()->isSelected(newest));
+    QVERIFY(f.running());
   }
 
   void doubleClicks() {

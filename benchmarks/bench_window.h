@@ -1,8 +1,8 @@
 #pragma once
 // The real window for the benchmarks: fake platform services, the shipped default
-// settings, shown on the offscreen platform. Its own 1 ms timer is stopped so that
-// only the benchmark drives the periodic event, and every step ends by letting the
-// event loop lay out and paint what changed, as the running program would.
+// settings, shown on the offscreen platform. Its own refresh timer is stopped at
+// Start so that only the benchmark drives the periodic event, and every step ends
+// by letting the event loop lay out and paint what changed, as the running program would.
 
 #include "display/display_mode.h"
 #include "support/window_fixture.h"

@@ -1,5 +1,5 @@
 // Real-clock accuracy: the real window on the real tick counter goes through a
-// scripted session (laps, a stop, a pause, resumes) while its 1 ms refresh runs.
+// scripted session (laps, a stop, a pause, resumes) while its refresh runs.
 // The moment of each click is taken on steady_clock just before the click, so the
 // running time that really passed up to each record is known independently of the
 // program. Each record is compared with it.

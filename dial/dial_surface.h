@@ -22,6 +22,12 @@ namespace tovira {
 // A colour value 0x00BBGGRR as a QColor; the high byte is ignored.
 QColor ColorFromBgr(std::uint32_t bgr);
 
+// The smallest rectangle, in logical pixels, holding every pixel in which two
+// pictures of the dial differ (empty when they are the same), so that a view
+// repaints only that: from one frame of the hand to the next most of the dial
+// stays as it was. Pictures of different sizes, ratios or formats differ everywhere.
+QRect ChangedArea(const QImage& before, const QImage& after);
+
 class DialSurface {
  public:
   // The surface takes its device pixel ratio from the face; a digit strip of

@@ -2,6 +2,7 @@
 
 #include "common/checked_math.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace tovira {
@@ -23,6 +24,13 @@ void Stopwatch::Start(std::uint32_t now) {
 void Stopwatch::Clear() {
   LapTimes.clear();
   AccumulatedTime = 0;
+}
+
+int RefreshIntervalMs(double screenHertz) {
+  constexpr double kUsualHertz = 60.0;
+  // NaN, zero and negative rates are screens that do not say; a rate beyond 1 kHz gets 1 ms.
+  const double hertz = screenHertz >= 1.0 ? screenHertz : kUsualHertz;
+  return std::max(1, static_cast<int>(1000.0 / hertz));
 }
 
 }  // namespace tovira

@@ -25,4 +25,9 @@ struct Stopwatch {
   void Clear();
 };
 
+// Milliseconds between two refreshes of a running stopwatch: one screen refresh at
+// the given rate (60 Hz when the screen does not say), since no screen shows more.
+// Rounded down, so that no refresh of the screen goes without a new time.
+int RefreshIntervalMs(double screenHertz);
+
 }  // namespace tovira

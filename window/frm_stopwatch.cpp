@@ -16,7 +16,6 @@
 #include "resources/artwork.h"
 #include "window/lap_list_model.h"
 #include "window/lap_list_view.h"
-#include "window/repaint_pacer.h"
 #include "window/settings.h"
 #include "window/time_label.h"
 
@@ -27,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QProxyStyle>
+#include <QScreen>
 #include <QStyleFactory>
 #include <QTimer>
 
@@ -112,7 +112,6 @@ frmStopwatch::frmStopwatch(PlatformServices services, QWidget* parent)
   setObjectName(QStringLiteral("frmStopwatch"));
   setWindowTitle(QString::fromUtf16(kDesignCaption));
   setWindowIcon(WindowIcon());
-  pacer_ = new RepaintPacer(this);
   createMenus();
   createControls();
 
@@ -121,8 +120,6 @@ frmStopwatch::frmStopwatch(PlatformServices services, QWidget* parent)
   client_->setMinimumSize(client.width(), 0);
   resize(client.width(), menuBar()->sizeHint().height() + client.height());
   setFixedWidth(client.width());
-
-  tmrClock_->start();
 }
 
 frmStopwatch::~frmStopwatch() = default;
@@ -157,8 +154,8 @@ void frmStopwatch::createControls() {
 
   tmrClock_ = new QTimer(this);
   tmrClock_->setObjectName(QStringLiteral("tmrClock"));
+  // It runs only while the stopwatch does; Start sets its pace.
   tmrClock_->setTimerType(Qt::PreciseTimer);
-  tmrClock_->setInterval(1);
   connect(tmrClock_, &QTimer::timeout, this, &frmStopwatch::tmrClockTimer);
 
   lapModel_ = new LapListModel(this);
@@ -179,7 +176,7 @@ void frmStopwatch::createControls() {
   imgWatch_->setFocusPolicy(Qt::TabFocus);
   imgWatch_->installEventFilter(this);
 
-  lblTime_ = new TimeLabel(QStringLiteral("Label1"), *pacer_, client_);
+  lblTime_ = new TimeLabel(QStringLiteral("Label1"), client_);
   lblTime_->setObjectName(QStringLiteral("lblTime"));
   lblTime_->setFont(JapaneseFont(18));
   PaintBackground(lblTime_, Qt::black, Qt::white);
@@ -324,6 +321,7 @@ void frmStopwatch::cmdStartClick() {
       sw.Start(services_.ticks.timeGetTime());
       timerFaultReported_ = false;
       setButtonCaptions();
+      startRefresh();
       services_.cursor.release();
       services_.cursor.confine(clientAreaOnScreen());
       if (state_.options.PlaySound == 1) {
@@ -333,6 +331,7 @@ void frmStopwatch::cmdStartClick() {
     } else {
       RecordStop();
       sw.IsRunning = false;
+      tmrClock_->stop();
       setButtonCaptions();
       services_.cursor.release();
       services_.sound.stop();
@@ -348,6 +347,13 @@ QRect frmStopwatch::clientAreaOnScreen() const {
   const QRectF logical(client_->mapToGlobal(QPoint(0, 0)), client_->size());
   return QRect(QPoint(qRound(logical.left() * ratio), qRound(logical.top() * ratio)),
                QSize(qRound(logical.width() * ratio), qRound(logical.height() * ratio)));
+}
+
+// Once per refresh of the screen the window is on: a screen shows no more, and a
+// stopped stopwatch has no timer at all.
+void frmStopwatch::startRefresh() {
+  const QScreen* shownOn = screen();
+  tmrClock_->start(RefreshIntervalMs(shownOn ? shownOn->refreshRate() : 0.0));
 }
 
 void frmStopwatch::RecordStop() {
@@ -410,11 +416,12 @@ void frmStopwatch::refreshDialIfChanged(std::int32_t elapsed) {
                              dial_.lineWidth(),   dial_.generation()};
   }
   if (wanted && wanted == composedDial_) return;
+  const QImage before = dial_.image();  // shared, not copied: the drawing below detaches the surface's
   RefreshDial(dial_, elapsed, hand);
   announceDialTime(elapsed);
   if (wanted) wanted->generation = dial_.generation();
   composedDial_ = wanted;
-  pacer_->schedule(imgWatch_);
+  imgWatch_->update(ChangedArea(before, dial_.image()));
 }
 
 HandSettings frmStopwatch::handSettings() const {

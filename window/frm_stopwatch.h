@@ -1,6 +1,6 @@
 #pragma once
 // The one window of the program: the dial, the time label, the Start/Stop and
-// Lap/Reset buttons, the lap list, the menus and the 1 ms refresh timer. It owns
+// Lap/Reset buttons, the lap list, the menus and the refresh timer. It owns
 // the whole state and wires the stopwatch, the display modes, the dial and the
 // platform services together.
 
@@ -34,7 +34,6 @@ class CursorConfinement;
 class DialView;
 class LapListModel;
 class LapListView;
-class RepaintPacer;
 class SoundPlayer;
 class TickCounter;
 class TimeLabel;
@@ -142,6 +141,7 @@ class frmStopwatch final : public QMainWindow {
   std::optional<PressTarget> pressTargetOf(const QObject* watched) const;
   void refreshDialIfChanged(std::int32_t elapsed);
   void runCommand(Command command);
+  void startRefresh();
 
   PlatformServices services_;
   WindowState state_;
@@ -165,7 +165,6 @@ class frmStopwatch final : public QMainWindow {
     bool operator==(const DialComposition&) const = default;
   };
   std::optional<DialComposition> composedDial_;
-  RepaintPacer* pacer_ = nullptr;
 
   // Controls, with their geometry in twips (the pixels follow the screen's twips per pixel).
   QWidget* client_ = nullptr;

@@ -1,15 +1,15 @@
 #include "window/time_label.h"
 
-#include "window/repaint_pacer.h"
-
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QVarLengthArray>
 
 namespace tovira {
 namespace {
 
-// Screen readers read the time when they ask for it, without an event per millisecond.
+// Screen readers read the time when they ask for it, without an event per refresh.
 class TimeLabelAccessible final : public QAccessibleWidget {
  public:
   explicit TimeLabelAccessible(TimeLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
@@ -26,10 +26,25 @@ QAccessibleInterface* TimeLabelAccessibleFactory(const QString& className, QObje
   return nullptr;
 }
 
+// Characters whose glyph depends on their neighbours or on the text's direction.
+bool NeedsShaping(QChar c) {
+  if (c.isMark() || c.isSurrogate()) return true;
+  switch (c.direction()) {
+    case QChar::DirL:
+    case QChar::DirEN:
+    case QChar::DirES:
+    case QChar::DirET:
+    case QChar::DirCS:
+    case QChar::DirWS:
+      return false;
+    default:
+      return true;
+  }
+}
+
 }  // namespace
 
-TimeLabel::TimeLabel(const QString& text, RepaintPacer& pacer, QWidget* parent)
-    : QWidget(parent), text_(text), pacer_(pacer) {
+TimeLabel::TimeLabel(const QString& text, QWidget* parent) : QWidget(parent), text_(text) {
   static const bool factoryInstalled = [] {
     QAccessible::installFactory(TimeLabelAccessibleFactory);
     return true;
@@ -41,14 +56,52 @@ TimeLabel::TimeLabel(const QString& text, RepaintPacer& pacer, QWidget* parent)
 void TimeLabel::setText(const QString& text) {
   if (text == text_) return;
   text_ = text;
-  pacer_.schedule(this);
+  update();
+}
+
+void TimeLabel::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) {
+    rawFont_ = QRawFont();
+    glyphs_.clear();
+  }
+  QWidget::changeEvent(event);
+}
+
+std::optional<TimeLabel::Glyph> TimeLabel::glyphOf(QChar c) {
+  if (const auto known = glyphs_.constFind(c); known != glyphs_.constEnd()) return *known;
+  if (!rawFont_.isValid()) rawFont_ = QRawFont::fromFont(font());
+  std::optional<Glyph> glyph;
+  const QList<quint32> indexes = rawFont_.glyphIndexesForString(QString(c));
+  if (!NeedsShaping(c) && indexes.size() == 1 && indexes.front() != 0) {
+    const QList<QPointF> advances = rawFont_.advancesForGlyphIndexes(indexes);
+    if (advances.size() == 1) glyph = Glyph{indexes.front(), advances.front()};
+  }
+  glyphs_.insert(c, glyph);
+  return glyph;
 }
 
 void TimeLabel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().color(QPalette::Window));
   painter.setPen(palette().color(QPalette::WindowText));
-  painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text_);
+
+  QVarLengthArray<quint32, 16> indexes;
+  QVarLengthArray<QPointF, 16> positions;
+  QPointF pen(0, 0);
+  for (const QChar c : text_) {
+    const std::optional<Glyph> glyph = glyphOf(c);
+    if (!glyph) {
+      painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text_);
+      return;
+    }
+    indexes.append(glyph->index);
+    positions.append(pen);
+    pen += glyph->advance;
+  }
+  QGlyphRun run;
+  run.setRawFont(rawFont_);
+  run.setRawData(indexes.constData(), positions.constData(), static_cast<int>(indexes.size()));
+  painter.drawGlyphRun(QPointF(0, rawFont_.ascent()), run);
 }
 
 }  // namespace tovira

@@ -1,30 +1,41 @@
 #pragma once
-// The time label. Its text is exact after every change; it is painted through the
-// window's repaint pacer, so a text that changes every millisecond is drawn at
-// most once per screen refresh.
+// The time label. Its text changes at every refresh of a running stopwatch, so
+// painting it must cost next to nothing: the glyphs of the few characters it shows
+// are looked up once per font, and each paint only places them, without laying out
+// or shaping the text again. What it shows is what drawing the text would show.
 
+#include <QHash>
+#include <QRawFont>
 #include <QString>
 #include <QWidget>
 
 namespace tovira {
 
-class RepaintPacer;
-
 class TimeLabel final : public QWidget {
   Q_OBJECT
 
  public:
-  TimeLabel(const QString& text, RepaintPacer& pacer, QWidget* parent);
+  TimeLabel(const QString& text, QWidget* parent);
 
   const QString& text() const { return text_; }
   void setText(const QString& text);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  struct Glyph {
+    quint32 index;
+    QPointF advance;
+  };
+  // The glyph of a character in the label's own font, or none when the font has
+  // none or the character needs shaping (then the text is drawn the slow way).
+  std::optional<Glyph> glyphOf(QChar c);
+
   QString text_;
-  RepaintPacer& pacer_;
+  QRawFont rawFont_;
+  QHash<QChar, std::optional<Glyph>> glyphs_;
 };
 
 }  // namespace tovira

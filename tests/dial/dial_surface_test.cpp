@@ -114,6 +114,36 @@ TEST(DialSurface, BringsAStripOfAnotherRatioToTheFaces) {
   }
 }
 
+TEST(DialSurface, ChangedAreaHoldsEveryDifferingPixelAndNoMore) {
+  const struct {
+    qreal ratio;
+    QRect changedDevicePixels;  // of a 20 x 20 logical picture
+    QRect area;                 // logical pixels
+  } rows[] = {
+      {1.0, {}, {}},
+      {1.0, {3, 4, 1, 1}, {3, 4, 1, 1}},
+      {1.0, {0, 0, 20, 1}, {0, 0, 20, 1}},
+      {1.0, {19, 19, 1, 1}, {19, 19, 1, 1}},
+      {2.0, {3, 4, 1, 1}, {1, 2, 1, 1}},   // half a logical pixel is the whole of it
+      {2.0, {3, 5, 2, 4}, {1, 2, 2, 3}},
+      {2.0, {38, 0, 2, 40}, {19, 0, 1, 20}},
+  };
+  for (const auto& row : rows) {
+    QImage before(QSize(20, 20) * row.ratio, QImage::Format_RGB32);
+    before.setDevicePixelRatio(row.ratio);
+    before.fill(Qt::white);
+    QImage after = before.copy();
+    for (int y = row.changedDevicePixels.top(); y <= row.changedDevicePixels.bottom(); ++y) {
+      after.setPixel(row.changedDevicePixels.left(), y, qRgb(0, 0, 0));
+      after.setPixel(row.changedDevicePixels.right(), y, qRgb(0, 0, 0));
+    }
+    EXPECT_EQ(ChangedArea(before, after), row.area) << row.changedDevicePixels.x() << "," << row.ratio;
+  }
+  QImage small(10, 10, QImage::Format_RGB32);
+  QImage large(20, 20, QImage::Format_RGB32);
+  EXPECT_EQ(ChangedArea(small, large), QRect(0, 0, 20, 20));
+}
+
 TEST(DialView, ShowsTheSurfaceAtItsTopLeftCorner) {
   DialSurface surface = testing::MakeSurface();
   surface.line({0, 750}, {3735, 750}, 0x000000FF);

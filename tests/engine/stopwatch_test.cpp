@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace tovira {
 namespace {
 
@@ -32,6 +34,15 @@ TEST(StopwatchElapsed, FaultsWhenTheTotalLeavesThe32BitRange) {
   sw.AccumulatedTime = 1000;
   EXPECT_THROW(sw.Elapsed(2147482648u), Fault);
   EXPECT_EQ(sw.Elapsed(2147482647u), 2147483647);
+}
+
+TEST(RefreshInterval, OneScreenRefreshRoundedDownSixtyHertzWhenUnknown) {
+  const struct {
+    double hertz;
+    int ms;
+  } rows[] = {{60.0, 16}, {59.94, 16}, {50.0, 20}, {144.0, 6}, {2000.0, 1}, {1e300, 1},
+              {0.0, 16}, {0.5, 16}, {-60.0, 16}, {std::numeric_limits<double>::quiet_NaN(), 16}};
+  for (const auto& row : rows) EXPECT_EQ(RefreshIntervalMs(row.hertz), row.ms) << row.hertz;
 }
 
 TEST(StopwatchClear, EmptiesRecordsAndTimeButNotTheRunningFlag) {

@@ -1,7 +1,7 @@
 # Installation and the portable archive.
 #
 # cmake --install <build> --prefix <prefix> puts
-#   <prefix>/lib/ToviraWatch/     the program folder: ToviraWatch, tick.wav, ToviraWatch.ini
+#   <prefix>/lib/ToviraWatch/     the program folder: ToviraWatch, tick.wav, ToviraWatch.ini, LICENSE
 #   <prefix>/bin/tovirawatch      a relative link to the program
 #   <prefix>/share/applications/, share/metainfo/, share/icons/hicolor/
 # The program finds its settings and tick.wav beside its resolved executable, so it
@@ -18,7 +18,8 @@ set(TOVIRA_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
 # installing again, or upgrading, keeps what the user has saved.
 function(tovira_install_program_folder destination)
   install(TARGETS ToviraWatch RUNTIME DESTINATION ${destination} ${ARGN})
-  install(FILES ${CMAKE_SOURCE_DIR}/resources/sounds/tick.wav DESTINATION ${destination} ${ARGN})
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/sounds/tick.wav ${CMAKE_SOURCE_DIR}/LICENSE
+          DESTINATION ${destination} ${ARGN})
   install(CODE "
     set(SOURCE \"${CMAKE_SOURCE_DIR}/resources/settings/ToviraWatch.ini\")
     set(DESTINATION \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}/ToviraWatch.ini\")
@@ -44,10 +45,12 @@ install(CODE "
   list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${DESTINATION}\")
 " COMPONENT program)
 install(FILES ${TOVIRA_PACKAGING_DIR}/${TOVIRA_APP_ID}.metainfo.xml DESTINATION share/metainfo COMPONENT program)
-foreach(size 16 32 48 128 256)
+foreach(size 16 32 48 64 128 256)
   install(FILES ${CMAKE_SOURCE_DIR}/resources/images/icon_${size}.png
           DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME ${TOVIRA_APP_ID}.png COMPONENT program)
 endforeach()
+install(FILES ${CMAKE_SOURCE_DIR}/resources/images/icon.svg
+        DESTINATION share/icons/hicolor/scalable/apps RENAME ${TOVIRA_APP_ID}.svg COMPONENT program)
 
 # The portable archive: the program folder as the archive's one top directory.
 tovira_install_program_folder(ToviraWatch COMPONENT portable EXCLUDE_FROM_ALL)

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs this build tree the way a user would and checks the result:
-#   install_check.sh tree    BUILD_DIR   the installed tree, desktop entry, metainfo, icons
+#   install_check.sh tree    BUILD_DIR   the installed tree, desktop entry, metainfo, icons, uninstalling
 #   install_check.sh launch  BUILD_DIR   starts the installed program from its desktop entry (needs X and a WM)
 #   install_check.sh archive BUILD_DIR   packs the portable archive, unpacks it elsewhere and starts it
+# Installing names the component, so the record of the user's own install
+# (BUILD_DIR/install_manifest.txt) stays as it was.
 # Every path holds a blank, so quoting mistakes show.
 set -euo pipefail
 
@@ -22,8 +24,11 @@ fail() {
   exit 1
 }
 
+manifest=$build/install_manifest_program.txt
+
 install_to() {
-  "$cmake" --install "$build" --prefix "$1" >"$work/install.log" || { cat "$work/install.log" >&2; fail "install into $1"; }
+  "$cmake" --install "$build" --prefix "$1" --component program >"$work/install.log" ||
+    { cat "$work/install.log" >&2; fail "install into $1"; }
 }
 
 # The program named by the desktop entry's Exec key: the string escapes first,
@@ -40,6 +45,15 @@ desktop_exec() {
 
 window_shown() { wmctrl -l | grep -qF "$caption"; }
 
+# The same class however the program was started, the one the desktop entry names.
+expect_wm_class() {
+  local window class
+  window=$(wmctrl -l | grep -F "$caption" | cut -d' ' -f1)
+  class=$(xprop -id "$window" WM_CLASS)
+  [ "$class" = 'WM_CLASS(STRING) = "tovirawatch", "ToviraWatch"' ] || fail "started as $1: $class"
+  grep -qx 'StartupWMClass=ToviraWatch' "$source_dir/packaging/$app_id.desktop.in" || fail "StartupWMClass"
+}
+
 # Starts a program, waits for its window, closes it as the window manager would
 # and waits for the program to end.
 run_and_close() {
@@ -52,6 +66,7 @@ run_and_close() {
     sleep 0.1
   done
   window_shown || fail "no window \"$caption\""
+  expect_wm_class "$1"
   wmctrl -c "$caption"
   for _ in $(seq 600); do
     kill -0 "$pid" 2>/dev/null || break
@@ -83,16 +98,24 @@ check_tree() {
   cmp -s "$folder/ToviraWatch.ini" "$source_dir/resources/settings/ToviraWatch.ini" || fail "default settings"
   [ "$(readlink "$prefix/bin/tovirawatch")" = ../lib/ToviraWatch/ToviraWatch ] || fail "launcher link"
   [ "$(readlink -f "$prefix/bin/tovirawatch")" = "$(readlink -f "$exe")" ] || fail "launcher target"
+  cmp -s "$folder/LICENSE" "$source_dir/LICENSE" || fail "licence in the program folder"
 
   local desktop="$prefix/share/applications/$app_id.desktop"
   desktop-file-validate "$desktop" || fail "desktop entry"
   [ "$(desktop_exec "$desktop")" = "$prefix/bin/tovirawatch" ] || fail "Exec names $(desktop_exec "$desktop")"
   grep -qx "Icon=$app_id" "$desktop" || fail "Icon key"
   appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" || fail "metainfo"
-  for size in 16 32 48 128 256; do
+  check_metainfo "$prefix/share/metainfo/$app_id.metainfo.xml"
+  for size in 16 32 48 64 128 256; do
     local icon="$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png"
     [ "$(identify -format '%m %wx%h' "$icon")" = "PNG ${size}x${size}" ] || fail "icon $icon"
   done
+  # The scalable icon draws the same picture as the pixel ones.
+  local svg="$prefix/share/icons/hicolor/scalable/apps/$app_id.svg" difference
+  rsvg-convert -w 256 -h 256 "$svg" -o "$work/scalable.png" || fail "scalable icon $svg"
+  difference=$(compare -metric RMSE "$work/scalable.png" "$source_dir/resources/images/icon_256.png" null: 2>&1 || true)
+  awk -v d="$difference" 'BEGIN { split(d, f, /[()]/); exit !(f[2] < 0.02) }' ||
+    fail "the scalable icon differs from the 256 px one: RMSE $difference"
 
   # Installing again keeps what the user has saved.
   printf '[ToviraWatch]\nLapType=3\n' >"$folder/ToviraWatch.ini"
@@ -105,14 +128,83 @@ check_tree() {
     -P "$source_dir/packaging/write_desktop_entry.cmake" >/dev/null
   desktop-file-validate "$entry" || fail "desktop entry for $odd"
   [ "$(desktop_exec "$entry")" = "$odd" ] || fail "Exec for $odd reads $(desktop_exec "$entry")"
+
+  check_uninstall "$prefix"
+}
+
+# What software centres show: licences, developer, links, a screenshot the
+# repository holds, the rating, and a release of this version.
+check_metainfo() {
+  python3 - "$1" "$source_dir" "${TOVIRA_VERSION:?}" <<'PY' || fail "metainfo fields"
+import sys
+import xml.etree.ElementTree as ET
+from pathlib import Path
+
+root = ET.parse(sys.argv[1]).getroot()
+repository = "https://github.com/tovirawatch/ToviraWatch"
+raw = "https://raw.githubusercontent.com/tovirawatch/ToviraWatch/main/"
+expected = [  # (element path, attribute or None for the text, value)
+    ("metadata_license", None, "CC0-1.0"),
+    ("project_license", None, "MIT"),
+    ("developer", "id", "io.github.tovirawatch"),
+    ("developer/name", None, "The ToviraWatch developers"),
+    ("developer_name", None, "The ToviraWatch developers"),
+    ("url[@type='homepage']", None, repository),
+    ("url[@type='bugtracker']", None, repository + "/issues"),
+    ("screenshots/screenshot[@type='default']/image", None, raw + "docs/screenshot.png"),
+    ("content_rating", "type", "oars-1.1"),
+    ("releases/release[1]", "version", sys.argv[3]),
+]
+wrong = []
+for path, attribute, value in expected:
+    element = root.find(path)
+    found = None if element is None else (element.get(attribute) if attribute else (element.text or "").strip())
+    if found != value:
+        wrong.append(f"{path} {attribute or 'text'}: {found!r}, not {value!r}")
+if not (Path(sys.argv[2]) / "docs/screenshot.png").is_file():
+    wrong.append("the screenshot is not in the repository")
+for line in wrong:
+    print(line, file=sys.stderr)
+sys.exit(1 if wrong else 0)
+PY
+}
+
+# Uninstalling removes what was installed and the folders it emptied; the
+# settings stay unless purged, and so does whatever else the prefix held.
+check_uninstall() {
+  local prefix=$1 settings=$'[ToviraWatch]\nLapType=4'
+  printf '%s' "$settings" >"$prefix/lib/ToviraWatch/ToviraWatch.ini"
+  mkdir "$prefix/share/empty before"
+  : >"$prefix/share/applications/other.desktop"
+  bash "$source_dir/scripts/uninstall.sh" "$manifest" >"$work/uninstall.log" || fail "uninstall"
+  [ "$(cat "$prefix/lib/ToviraWatch/ToviraWatch.ini")" = "$settings" ] || fail "uninstalling changed the settings"
+  local left
+  left=$(cd "$prefix" && find . -mindepth 1 | sort | tr '\n' ' ')
+  [ "$left" = "./lib ./lib/ToviraWatch ./lib/ToviraWatch/ToviraWatch.ini ./share ./share/applications \
+./share/applications/other.desktop ./share/empty before " ] || fail "uninstalling left $left"
+  bash "$source_dir/scripts/uninstall.sh" --purge "$manifest" >"$work/uninstall.log" || fail "uninstall --purge"
+  left=$(cd "$prefix" && find . -mindepth 1 | sort | tr '\n' ' ')
+  [ "$left" = "./share ./share/applications ./share/applications/other.desktop ./share/empty before " ] ||
+    fail "uninstalling with --purge left $left"
 }
 
 check_launch() {
   local prefix="$work/prefix dir"
   install_to "$prefix"
   pad_a_setting "$prefix/lib/ToviraWatch/ToviraWatch.ini"
-  run_and_close "$(desktop_exec "$prefix/share/applications/$app_id.desktop")"
+  # A Wayland session's choice of Qt platform does not keep the program from starting.
+  QT_QPA_PLATFORM=wayland run_and_close "$(desktop_exec "$prefix/share/applications/$app_id.desktop")"
   expect_saved "$prefix/lib/ToviraWatch/ToviraWatch.ini"
+
+  # Without an X display: one plain line and a failure status.
+  local display status
+  for display in "" ":$((RANDOM + 40000))"; do
+    status=0
+    env DISPLAY="$display" "$prefix/bin/tovirawatch" >"$work/out.log" 2>"$work/err.log" || status=$?
+    [ "$status" = 1 ] && [ ! -s "$work/out.log" ] && [ "$(wc -l <"$work/err.log")" = 1 ] &&
+      grep -q "^ToviraWatch: .*X display" "$work/err.log" ||
+      fail "with DISPLAY=\"$display\": status $status, said $(cat "$work/out.log" "$work/err.log")"
+  done
 }
 
 check_archive() {
@@ -124,7 +216,7 @@ check_archive() {
   mkdir "$unpacked"
   tar -xzf "$archive" -C "$unpacked"
   [ "$(cd "$unpacked" && find . | sort | tr '\n' ' ')" = \
-    ". ./ToviraWatch ./ToviraWatch/ToviraWatch ./ToviraWatch/ToviraWatch.ini ./ToviraWatch/tick.wav " ] ||
+    ". ./ToviraWatch ./ToviraWatch/LICENSE ./ToviraWatch/ToviraWatch ./ToviraWatch/ToviraWatch.ini ./ToviraWatch/tick.wav " ] ||
     fail "archive holds $(cd "$unpacked" && find . | sort | tr '\n' ' ')"
   pad_a_setting "$unpacked/ToviraWatch/ToviraWatch.ini"
   run_and_close "$unpacked/ToviraWatch/ToviraWatch"

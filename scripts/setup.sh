@@ -17,7 +17,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool openbox wmctrl x11-utils imagemagick librsvg2-bin
   python3
-  desktop-file-utils appstream
+  desktop-file-utils appstream lintian dpkg-dev file
   clang-14 libclang-rt-14-dev valgrind
 )
 

@@ -3,6 +3,8 @@
 #   install_check.sh tree    BUILD_DIR   the installed tree, desktop entry, metainfo, icons, uninstalling
 #   install_check.sh launch  BUILD_DIR   starts the installed program from its desktop entry (needs X and a WM)
 #   install_check.sh archive BUILD_DIR   packs the portable archive, unpacks it elsewhere and starts it
+#   install_check.sh package BUILD_DIR   builds the Debian package, installs it and runs it as two
+#                                        users (as root with dpkg only, and removes it again)
 # Installing names the component, so the record of the user's own install
 # (BUILD_DIR/install_manifest.txt) stays as it was.
 # Every path holds a blank, so quoting mistakes show.
@@ -223,10 +225,119 @@ check_archive() {
   expect_saved "$unpacked/ToviraWatch/ToviraWatch.ini"
 }
 
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+
+# Runs a command as a test user in a plain environment on this test's X server.
+as_user() {
+  local user=$1
+  shift
+  runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="/home/$user" USER="$user" LANG=C.UTF-8 \
+    DISPLAY="$DISPLAY" XAUTHORITY="$shared/Xauthority" DBUS_SESSION_BUS_ADDRESS=disabled: "$@"
+}
+
+# Starts the installed program as the user, waits for the caption, and (with
+# keys) chooses a menu item from the keyboard before closing the window.
+run_as_user() {
+  local user=$1 expected=$2 pid window
+  shift 2
+  as_user "$user" "${user_environment[@]}" /usr/bin/tovirawatch >"$work/$user.log" 2>&1 &
+  pid=$!
+  for _ in $(seq 600); do
+    window=$(wmctrl -l | grep -F 'Tovira Watch' | cut -d' ' -f1) && [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || { cat "$work/$user.log" >&2; fail "$user: the program ended before its window showed"; }
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "$user: no window"
+  [ "$(wmctrl -l | grep -F 'Tovira Watch' | cut -d' ' -f5-)" = "$expected" ] ||
+    fail "$user saw the caption $(wmctrl -l | grep -F 'Tovira Watch' | cut -d' ' -f5-), not $expected"
+  echo "$user saw: $expected"
+  if [ $# -gt 0 ]; then
+    xdotool windowactivate --sync "$window" key --delay 80 "$@"
+    for _ in $(seq 100); do
+      wmctrl -l | grep -qF "Tovira Watch[時分秒]" && break
+      sleep 0.1
+    done
+    wmctrl -l | grep -qF "Tovira Watch[時分秒]" || fail "$user: choosing HMS did not change the caption"
+    echo "$user chose: Tovira Watch[時分秒]"
+  fi
+  wmctrl -i -c "$window"
+  wait "$pid" || fail "$user: the program ended with status $?"
+}
+
+# The package as a user of the machine gets it: installed for everyone, each
+# user's choices kept in their own copy, the shipped defaults untouched, every
+# user's settings left behind when the package goes.
+check_package() {
+  [ "$(id -u)" = 0 ] || skip "the package test installs with dpkg and needs root"
+  command -v dpkg >/dev/null && command -v lintian >/dev/null || skip "dpkg or lintian is not available"
+  exec 8>/tmp/.tovira-package.lock
+  flock 8
+  ! dpkg-query -W -f='${Status}' tovirawatch 2>/dev/null | grep -q installed ||
+    skip "tovirawatch is installed on this machine; the test would replace it"
+
+  shared=$(mktemp -d "${TMPDIR:-/tmp}/tovira-package.XXXXXX")
+  chmod 755 "$shared"
+  local users=(tovira-test-a tovira-test-b) user
+  created=()  # global: the exit trap reads it
+  trap 'dpkg -r tovirawatch >/dev/null 2>&1 || true; for u in "${created[@]}"; do userdel -r "$u" 2>/dev/null || true; done
+        rm -rf "$work" "$shared"' EXIT
+  for user in "${users[@]}"; do
+    id "$user" >/dev/null 2>&1 && continue
+    useradd -m -s /bin/sh "$user" || fail "useradd $user"
+    created+=("$user")
+  done
+  for user in "${users[@]}"; do rm -rf "/home/$user/.config" "/home/$user/config"; done
+
+  (cd "$work" && "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$shared" >"$work/cpack.log") ||
+    { cat "$work/cpack.log" >&2; fail "cpack -G DEB"; }
+  local deb
+  deb=$(find "$shared" -maxdepth 1 -name 'tovirawatch_*.deb')
+  [ -n "$deb" ] || fail "no package"
+  chmod 644 "$deb"
+  echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes, installed size $(dpkg-deb -f "$deb" Installed-Size) KiB"
+  echo "depends: $(dpkg-deb -f "$deb" Depends)"
+  as_user "${users[0]}" lintian -I --pedantic "$deb" >"$work/lintian.log" 2>&1 || true
+  echo "lintian:"
+  sed 's/^/  /' "$work/lintian.log"
+  ! grep -q '^E:' "$work/lintian.log" || fail "lintian reports errors"
+
+  dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log" >&2; fail "dpkg -i"; }
+  local shipped=/usr/lib/tovirawatch/ToviraWatch.ini
+  cmp -s "$shipped" "$source_dir/resources/settings/ToviraWatch.ini" || fail "the package's default settings"
+  cmp -s /usr/lib/tovirawatch/LICENSE "$source_dir/LICENSE" || fail "the package's licence"
+  [ "$(readlink /usr/bin/tovirawatch)" = ../lib/tovirawatch/ToviraWatch ] || fail "the launcher"
+  desktop-file-validate "/usr/share/applications/$app_id.desktop" || fail "desktop entry"
+  [ "$(desktop_exec "/usr/share/applications/$app_id.desktop")" = /usr/bin/tovirawatch ] || fail "Exec"
+
+  cp "$XAUTHORITY" "$shared/Xauthority"
+  chmod 644 "$shared/Xauthority"
+  # The first user keeps the default configuration folder, the second names one.
+  local copy_a="/home/${users[0]}/.config/ToviraWatch/ToviraWatch.ini"
+  local copy_b="/home/${users[1]}/config/ToviraWatch/ToviraWatch.ini"
+  user_environment=()
+  run_as_user "${users[0]}" "Tovira Watch[秒]" alt Right Down Down Down Down Right Down Return
+  grep -qx 'LapType=2' "$copy_a" || fail "${users[0]}'s choice is not in $copy_a"
+  [ "$(stat -c '%U %a' "$(dirname "$copy_a")")" = "${users[0]} 700" ] || fail "the folder of $copy_a"
+  run_as_user "${users[0]}" "Tovira Watch[時分秒]"
+  user_environment=("XDG_CONFIG_HOME=/home/${users[1]}/config")
+  run_as_user "${users[1]}" "Tovira Watch[秒]"
+  cmp -s "$copy_b" "$source_dir/resources/settings/ToviraWatch.ini" || fail "${users[1]}'s copy is not the defaults"
+  cmp -s "$shipped" "$source_dir/resources/settings/ToviraWatch.ini" || fail "a user changed the shared settings"
+
+  dpkg -r tovirawatch >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log" >&2; fail "dpkg -r"; }
+  [ ! -e /usr/lib/tovirawatch ] && [ ! -e /usr/bin/tovirawatch ] || fail "dpkg -r left the program"
+  grep -qx 'LapType=2' "$copy_a" && [ -f "$copy_b" ] || fail "removing the package lost a user's settings"
+  echo "after dpkg -r: $copy_a and $copy_b kept"
+}
+
 case "$mode" in
   tree) check_tree ;;
   launch) check_launch ;;
   archive) check_archive ;;
+  package) check_package ;;
   *) fail "unknown mode $mode" ;;
 esac
 echo "install check '$mode' passed"

@@ -46,21 +46,22 @@ desktop_exec() {
 }
 
 window_shown() { wmctrl -l | grep -qF "$caption"; }
+window_id() { wmctrl -l | grep -F "$caption" | cut -d' ' -f1; }
 
 # The same class however the program was started, the one the desktop entry names.
 expect_wm_class() {
-  local window class
-  window=$(wmctrl -l | grep -F "$caption" | cut -d' ' -f1)
-  class=$(xprop -id "$window" WM_CLASS)
+  local class
+  class=$(xprop -id "$(window_id)" WM_CLASS)
   [ "$class" = 'WM_CLASS(STRING) = "tovirawatch", "ToviraWatch"' ] || fail "started as $1: $class"
   grep -qx 'StartupWMClass=ToviraWatch' "$source_dir/packaging/$app_id.desktop.in" || fail "StartupWMClass"
 }
 
-# Starts a program, waits for its window, closes it as the window manager would
-# and waits for the program to end.
+# Starts a program, waits for its window captioned $caption, checks its class,
+# types $keys (when set) and waits for the caption $chosen, closes the window as
+# the window manager would and waits for the program to end.
 run_and_close() {
-  local pid
-  (cd "$work" && exec "$@") &
+  local pid window
+  (cd "$work" && "$@") &
   pid=$!
   for _ in $(seq 600); do
     window_shown && break
@@ -69,7 +70,17 @@ run_and_close() {
   done
   window_shown || fail "no window \"$caption\""
   expect_wm_class "$1"
-  wmctrl -c "$caption"
+  window=$(window_id)
+  if [ -n "${keys:-}" ]; then
+    # shellcheck disable=SC2086  # one key a word
+    xdotool windowactivate --sync "$window" key --delay 80 $keys
+    for _ in $(seq 100); do
+      caption=$chosen window_shown && break
+      sleep 0.1
+    done
+    caption=$chosen window_shown || fail "typing $keys did not change the caption to $chosen"
+  fi
+  wmctrl -i -c "$window"
   for _ in $(seq 600); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
@@ -238,33 +249,11 @@ as_user() {
     DISPLAY="$DISPLAY" XAUTHORITY="$shared/Xauthority" DBUS_SESSION_BUS_ADDRESS=disabled: "$@"
 }
 
-# Starts the installed program as the user, waits for the caption, and (with
-# keys) chooses a menu item from the keyboard before closing the window.
+# Starts the installed program as the user, expecting the caption, with keys and chosen as run_and_close takes them.
 run_as_user() {
-  local user=$1 expected=$2 pid window
-  shift 2
-  as_user "$user" "${user_environment[@]}" /usr/bin/tovirawatch >"$work/$user.log" 2>&1 &
-  pid=$!
-  for _ in $(seq 600); do
-    window=$(wmctrl -l | grep -F 'Tovira Watch' | cut -d' ' -f1) && [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || { cat "$work/$user.log" >&2; fail "$user: the program ended before its window showed"; }
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "$user: no window"
-  [ "$(wmctrl -l | grep -F 'Tovira Watch' | cut -d' ' -f5-)" = "$expected" ] ||
-    fail "$user saw the caption $(wmctrl -l | grep -F 'Tovira Watch' | cut -d' ' -f5-), not $expected"
-  echo "$user saw: $expected"
-  if [ $# -gt 0 ]; then
-    xdotool windowactivate --sync "$window" key --delay 80 "$@"
-    for _ in $(seq 100); do
-      wmctrl -l | grep -qF "Tovira Watch[時分秒]" && break
-      sleep 0.1
-    done
-    wmctrl -l | grep -qF "Tovira Watch[時分秒]" || fail "$user: choosing HMS did not change the caption"
-    echo "$user chose: Tovira Watch[時分秒]"
-  fi
-  wmctrl -i -c "$window"
-  wait "$pid" || fail "$user: the program ended with status $?"
+  local user=$1
+  caption=$2 run_and_close as_user "$user" "${@:3}" /usr/bin/tovirawatch
+  echo "$user saw: $2${chosen:+, then chose $chosen}"
 }
 
 # The package as a user of the machine gets it: installed for everyone, each
@@ -317,13 +306,13 @@ check_package() {
   # The first user keeps the default configuration folder, the second names one.
   local copy_a="/home/${users[0]}/.config/ToviraWatch/ToviraWatch.ini"
   local copy_b="/home/${users[1]}/config/ToviraWatch/ToviraWatch.ini"
-  user_environment=()
-  run_as_user "${users[0]}" "Tovira Watch[秒]" alt Right Down Down Down Down Right Down Return
+  # Conf, Marcadores, HMS from the keyboard.
+  keys="alt Right Down Down Down Down Right Down Return" chosen="Tovira Watch[時分秒]" \
+    run_as_user "${users[0]}" "Tovira Watch[秒]"
   grep -qx 'LapType=2' "$copy_a" || fail "${users[0]}'s choice is not in $copy_a"
   [ "$(stat -c '%U %a' "$(dirname "$copy_a")")" = "${users[0]} 700" ] || fail "the folder of $copy_a"
   run_as_user "${users[0]}" "Tovira Watch[時分秒]"
-  user_environment=("XDG_CONFIG_HOME=/home/${users[1]}/config")
-  run_as_user "${users[1]}" "Tovira Watch[秒]"
+  run_as_user "${users[1]}" "Tovira Watch[秒]" "XDG_CONFIG_HOME=/home/${users[1]}/config"
   cmp -s "$copy_b" "$source_dir/resources/settings/ToviraWatch.ini" || fail "${users[1]}'s copy is not the defaults"
   cmp -s "$shipped" "$source_dir/resources/settings/ToviraWatch.ini" || fail "a user changed the shared settings"
 

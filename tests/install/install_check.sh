@@ -264,7 +264,7 @@ check_package() {
   command -v dpkg >/dev/null && command -v lintian >/dev/null || skip "dpkg or lintian is not available"
   exec 8>/tmp/.tovira-package.lock
   flock 8
-  ! dpkg-query -W -f='${Status}' tovirawatch 2>/dev/null | grep -q installed ||
+  ! dpkg-query -W -f='${Status}' tovirawatch 2>/dev/null | grep -q 'ok installed' ||
     skip "tovirawatch is installed on this machine; the test would replace it"
 
   shared=$(mktemp -d "${TMPDIR:-/tmp}/tovira-package.XXXXXX")

@@ -5,6 +5,7 @@
 #include "platform/program_directory.h"
 #include "platform/sdl_sound_player.h"
 #include "platform/tick_counter.h"
+#include "platform/x11_connection.h"
 #include "platform/x11_cursor_confinement.h"
 #include "platform/x11_window_stacking.h"
 #include "window/frm_stopwatch.h"
@@ -12,10 +13,32 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 int main(int argc, char** argv) {
-  // Holding the pointer and staying on top need X11; under Wayland that is XWayland.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
-  QApplication app(argc, argv);
+  // Holding the pointer and staying on top need X11; under Wayland that is
+  // XWayland, whatever platform the session asks Qt for.
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  if (const std::string problem = tovira::x11::DisplayProblem(); !problem.empty()) {
+    std::fprintf(stderr, "ToviraWatch: %s\n", problem.c_str());
+    return 1;
+  }
+
+  // WM_CLASS and the desktop entry's name, the same however the program was
+  // started (the launcher link, the menu, the program folder), so that docks
+  // match the window to its menu entry and icon. The instance comes from -name,
+  // which the xcb platform reads before it would fall back on argv[0].
+  QCoreApplication::setApplicationName("ToviraWatch");
+  QGuiApplication::setDesktopFileName("io.github.tovirawatch.ToviraWatch");
+  std::vector<char*> arguments{argv, argv + argc};
+  char nameOption[] = "-name";
+  char instanceName[] = "tovirawatch";
+  arguments.insert(arguments.begin() + 1, {nameOption, instanceName});
+  arguments.push_back(nullptr);
+  int argumentCount = argc + 2;
+  QApplication app(argumentCount, arguments.data());
 
   tovira::MessageBoxReporter reporter;
   tovira::ScopedErrorReporter reporting(reporter);

@@ -2,8 +2,19 @@
 
 #include <QGuiApplication>
 
-
 namespace tovira::x11 {
+
+std::string DisplayProblem() {
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') {
+    return "no X display to show the window on (DISPLAY is not set); start it from a desktop session";
+  }
+  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  const bool failed = xcb_connection_has_error(connection) != 0;
+  xcb_disconnect(connection);
+  if (failed) return std::string("cannot open the X display \"") + display + "\"";
+  return {};
+}
 
 xcb_connection_t* QtConnection() {
   if (qGuiApp == nullptr) {

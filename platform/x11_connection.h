@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 namespace tovira::x11 {
 
@@ -16,6 +17,10 @@ struct FreeReply {
 };
 template <class T>
 using Reply = std::unique_ptr<T, FreeReply>;
+
+// Why no X display can be opened for $DISPLAY, in one sentence; empty when one
+// can. Asked before Qt starts, which would abort with advice about reinstalling.
+std::string DisplayProblem();
 
 // Qt's connection, or null when the application does not run on X11 (or no
 // longer runs at all). Asked afresh each time: the connection dies with the

@@ -14,7 +14,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The peers are needed here only, so they are installed here, not by the test command.
-bash scripts/setup.sh kronometer gnome-clocks dbus
+bash scripts/setup.sh --tests kronometer gnome-clocks dbus
 
 build=build-bench
 generator=()

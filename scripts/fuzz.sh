@@ -6,7 +6,7 @@
 #   FUZZ_SECONDS=300 scripts/fuzz.sh [target...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 
 seconds=${FUZZ_SECONDS:-60}
 build=build-fuzz

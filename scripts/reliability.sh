@@ -5,7 +5,7 @@
 #   scripts/reliability.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 build=${1:-build-tests}
 [ -x "$build/program/ToviraWatch" ] || bash scripts/build.sh "$build"
 

@@ -1,22 +1,33 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing ToviraWatch need.
+# Installs the Debian packages ToviraWatch needs:
+#   scripts/setup.sh                   what building and running need
+#   scripts/setup.sh --tests [PKG...]  that, the test tool chain, and the packages named
+#                                      (the benchmark's peers)
 # Idempotent: when everything is present it returns at once without touching apt.
-# Packages given as arguments are installed too (the benchmark's peers).
 set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config ninja-build
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   libsdl2-dev libxcb1-dev libxcb-shape0-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
-  xvfb xauth xdotool openbox wmctrl x11-utils imagemagick
+)
+
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool openbox wmctrl x11-utils imagemagick librsvg2-bin
   python3
-  desktop-file-utils appstream
+  desktop-file-utils appstream lintian dpkg-dev file
   clang-14 libclang-rt-14-dev valgrind
 )
 
-packages+=("$@")
+if [ "${1:-}" = --tests ]; then
+  shift
+  packages+=("${test_packages[@]}" "$@")
+elif [ $# -gt 0 ]; then
+  echo "usage: $0 [--tests [PACKAGE...]]" >&2
+  exit 2
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,7 +3,7 @@
 # once with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 
 jobs=$(nproc)
 bash scripts/build.sh build-tests

@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "platform/ini_profile.h"
+#include "platform/user_files.h"
 
 #include <algorithm>
 #include <array>
@@ -31,6 +32,7 @@ constexpr std::array<SettingKey, 9> kSettingKeys{{
 }};
 
 constexpr char kMissingText[] = "ERROR";
+constexpr char kUserSettingsFolder[] = "ToviraWatch";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -50,10 +52,36 @@ bool FractionRoundsUp(std::string_view digits, bool magnitudeIsOdd) {
   return moreThanHalf || magnitudeIsOdd;
 }
 
+SettingsFiles LocateSettingsFiles(const std::string& programDirectory) {
+  const bool writable = MayWriteDirectory(programDirectory);
+  const std::string userCopy =
+      writable ? std::string() : UserSettingsPath(EnvironmentText("XDG_CONFIG_HOME"), EnvironmentText("HOME"));
+  return ChooseSettingsFiles(programDirectory, writable, userCopy, !userCopy.empty() && PathExists(userCopy));
+}
+
 }  // namespace
 
 std::string SettingsPath(const std::string& programDirectory) {
   return programDirectory + "/" + kSettingsFileName;
+}
+
+std::string UserSettingsPath(std::string_view xdgConfigHome, std::string_view home) {
+  std::string folder;
+  if (xdgConfigHome.starts_with('/')) {
+    folder = xdgConfigHome;
+  } else if (home.starts_with('/')) {
+    folder = std::string(home) + "/.config";
+  } else {
+    return {};
+  }
+  return folder + "/" + kUserSettingsFolder + "/" + kSettingsFileName;
+}
+
+SettingsFiles ChooseSettingsFiles(const std::string& programDirectory, bool programDirectoryWritable,
+                                  const std::string& userCopy, bool userCopyExists) {
+  const std::string beside = SettingsPath(programDirectory);
+  if (programDirectoryWritable || userCopy.empty()) return {beside, beside};
+  return {userCopyExists ? userCopy : beside, userCopy};
 }
 
 std::string ReadIniValue(const std::string& key, const std::string& section, const std::string& path) {
@@ -99,7 +127,7 @@ std::string SettingIntegerText(std::int32_t value) { return std::to_string(value
 
 void LoadSettings(WindowOptions& options, const std::string& programDirectory) {
   Guarded(ErrorCode::LoadSettings, [&] {
-    const std::string path = SettingsPath(programDirectory);
+    const std::string path = LocateSettingsFiles(programDirectory).read;
     for (const SettingKey& key : kSettingKeys) {
       std::string text = ReadIniValue(key.name, kSettingsSection, path);
       if (!key.integer) {
@@ -115,7 +143,9 @@ void LoadSettings(WindowOptions& options, const std::string& programDirectory) {
 
 void SaveSettings(const WindowOptions& options, const std::string& programDirectory) {
   Guarded(ErrorCode::SaveSettings, [&] {
-    const std::string path = SettingsPath(programDirectory);
+    const std::string path = LocateSettingsFiles(programDirectory).write;
+    // A refused folder leaves every write below to fail unreported, as a refused file does.
+    if (path != SettingsPath(programDirectory)) MakeUserDirectories(path.substr(0, path.rfind('/')));
     for (const SettingKey& key : kSettingKeys) {
       const std::string value =
           key.integer ? SettingIntegerText(options.*key.integer) : options.AnalogColor.value_or("");

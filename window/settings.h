@@ -1,6 +1,8 @@
 #pragma once
 // The settings file: the window's nine options in one INI section beside the
 // program, read once at start-up and written once at shut-down, one key per call.
+// Where the user may not write the program's folder (a system-wide install), each
+// user's own copy takes its place.
 
 #include "window/options.h"
 
@@ -16,6 +18,24 @@ inline constexpr char kSettingsFileName[] = "ToviraWatch.ini";
 
 // The directory, "/" and the file name, joined as they are.
 std::string SettingsPath(const std::string& programDirectory);
+
+// The user's own copy: $XDG_CONFIG_HOME/ToviraWatch/ToviraWatch.ini, under
+// $HOME/.config when XDG_CONFIG_HOME is empty or not absolute. Empty when neither
+// gives an absolute folder. An empty value stands for an unset variable.
+std::string UserSettingsPath(std::string_view xdgConfigHome, std::string_view home);
+
+// The file LoadSettings reads and the one SaveSettings writes.
+struct SettingsFiles {
+  std::string read;
+  std::string write;
+  bool operator==(const SettingsFiles&) const = default;
+};
+
+// Beside the program while the user may write its folder (or has no folder of
+// their own to go to). Otherwise the user's copy is written, and read once it
+// exists; until then the shared file beside the program gives the defaults.
+SettingsFiles ChooseSettingsFiles(const std::string& programDirectory, bool programDirectoryWritable,
+                                  const std::string& userCopy, bool userCopyExists);
 
 // The key's text (at most 254 bytes), "ERROR" when the file or the key is missing.
 // Guards itself: on a fault it reports and returns no text.
@@ -36,11 +56,13 @@ std::optional<std::int32_t> ParseSettingInteger(std::string_view text);
 // Plain decimal digits, "-" first when negative.
 std::string SettingIntegerText(std::int32_t value);
 
-// Reads the nine keys in their fixed order. Guards itself: a key that is missing
+// Reads the nine keys in their fixed order from the file ChooseSettingsFiles
+// picks on this machine. Guards itself: a key that is missing
 // or no integer ends the reading there, leaving it and the later options as they were.
 void LoadSettings(WindowOptions& options, const std::string& programDirectory);
 
-// Writes the nine keys in their fixed order, whatever each write returns; a
+// Writes the nine keys in their fixed order, whatever each write returns, to the
+// file ChooseSettingsFiles picks, creating the user's folder for a user's copy; a
 // colour text never read in this run is written as an empty value. Guards itself.
 void SaveSettings(const WindowOptions& options, const std::string& programDirectory);
 

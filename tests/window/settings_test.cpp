@@ -57,6 +57,48 @@ TEST(SettingsPath, JoinsWithoutLookingAtTheSeparator) {
   EXPECT_EQ(SettingsPath("/"), "//ToviraWatch.ini");
 }
 
+TEST(UserSettingsPath, FollowsXdgConfigHomeThenHome) {
+  struct Case {
+    const char* xdgConfigHome;
+    const char* home;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"/cfg", "/home/u", "/cfg/ToviraWatch/ToviraWatch.ini"},
+      {"", "/home/u", "/home/u/.config/ToviraWatch/ToviraWatch.ini"},
+      {"cfg", "/home/u", "/home/u/.config/ToviraWatch/ToviraWatch.ini"},  // relative: ignored
+      {"/cfg", "", "/cfg/ToviraWatch/ToviraWatch.ini"},
+      {"", "", ""},
+      {"cfg", "home", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(UserSettingsPath(c.xdgConfigHome, c.home), c.expected) << c.xdgConfigHome << " | " << c.home;
+  }
+}
+
+TEST(ChooseSettingsFiles, BesideTheProgramUnlessItsFolderIsNotTheUsersToWrite) {
+  const std::string beside = "/usr/lib/tovirawatch/ToviraWatch.ini";
+  const std::string copy = "/home/u/.config/ToviraWatch/ToviraWatch.ini";
+  struct Case {
+    bool writable;
+    std::string userCopy;
+    bool userCopyExists;
+    SettingsFiles expected;
+  };
+  const Case cases[] = {
+      {true, copy, false, {beside, beside}},
+      {true, copy, true, {beside, beside}},  // a copy from an earlier system-wide install stays unused
+      {false, copy, false, {beside, copy}},  // the shipped defaults until the first save
+      {false, copy, true, {copy, copy}},
+      {false, "", false, {beside, beside}},  // no folder of the user's own
+  };
+  for (const Case& c : cases) {
+    const SettingsFiles files = ChooseSettingsFiles("/usr/lib/tovirawatch", c.writable, c.userCopy, c.userCopyExists);
+    EXPECT_EQ(files, c.expected) << c.writable << ' ' << c.userCopy << ' ' << c.userCopyExists << ": " << files.read
+                                 << " | " << files.write;
+  }
+}
+
 // Every option of a run, for comparing whole option sets.
 struct Snapshot {
   std::vector<std::int32_t> integers;

@@ -18,9 +18,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-  // Holding the pointer and staying on top need X11; under Wayland that is
-  // XWayland, whatever platform the session asks Qt for.
-  qputenv("QT_QPA_PLATFORM", "xcb");
+  tovira::x11::PrepareQtForX11();
   if (const std::string problem = tovira::x11::DisplayProblem(); !problem.empty()) {
     std::fprintf(stderr, "ToviraWatch: %s\n", problem.c_str());
     return 1;

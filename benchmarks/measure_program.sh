@@ -7,12 +7,14 @@
 # its program folder), kronometer or gnome-clocks.
 #
 # The program is launched once to warm the caches, then again for the
-# measurement: the time from the fork to its window being viewable; then its
-# stopwatch is started by a click on its start button and must be seen running;
-# then the CPU time of the program and of the X server over 10 s, and the
-# program's peak resident set. Prints one line (the session bus's helpers may
-# print too, so the line is marked):
-#   result NAME LAUNCH_MS PROGRAM_CPU_PERCENT XSERVER_CPU_PERCENT PEAK_RSS_KB
+# measurement: the time from the fork to its window being viewable; then, over
+# 10 s each, the program stopped and idle, and running (its stopwatch started by
+# a click on its start button and seen to run): the CPU time of the program and of
+# the X server, and the program's wake-ups (the context switches of all its
+# threads); last the program's peak resident set. Prints one line (the session
+# bus's helpers may print too, so the line is marked):
+#   result NAME LAUNCH_MS STOPPED_CPU% STOPPED_XSERVER_CPU% STOPPED_WAKEUPS/S
+#          RUNNING_CPU% RUNNING_XSERVER_CPU% RUNNING_WAKEUPS/S PEAK_RSS_KB
 set -euo pipefail
 
 probe=$1
@@ -46,6 +48,27 @@ cpu_ticks() {
   # shellcheck disable=SC2086
   set -- $stat
   echo $((${12} + ${13}))
+}
+
+# Context switches, voluntary and not, summed over the threads the process has now.
+context_switches() {
+  cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^(non)?voluntary_ctxt_switches:/ { s += $2 } END { print s + 0 }'
+}
+
+# Samples one phase: prints "PROGRAM_CPU% XSERVER_CPU% WAKEUPS/S".
+sample() {
+  local start_time program_start xserver_start switches_start end_time
+  start_time=$EPOCHREALTIME
+  program_start=$(cpu_ticks "$pid")
+  xserver_start=$(cpu_ticks "$xserver_pid")
+  switches_start=$(context_switches "$pid")
+  sleep "$sample_seconds"
+  awk -v p0="$program_start" -v p1="$(cpu_ticks "$pid")" -v x0="$xserver_start" -v x1="$(cpu_ticks "$xserver_pid")" \
+    -v s0="$switches_start" -v s1="$(context_switches "$pid")" -v t0="$start_time" -v t1="$EPOCHREALTIME" \
+    -v hz="$(getconf CLK_TCK)" 'BEGIN {
+      seconds = t1 - t0
+      printf "%.2f %.2f %.1f\n", 100 * (p1 - p0) / hz / seconds, 100 * (x1 - x0) / hz / seconds, (s1 - s0) / seconds
+    }'
 }
 
 case $name in
@@ -110,8 +133,9 @@ stop_program
 sleep 0.5
 
 launch
-# Let start-up work that follows the first map finish before the stopwatch runs.
+# Let start-up work that follows the first map finish before measuring.
 sleep 1.5
+stopped=$(sample)
 read -r x y < <(start_button "$window") || {
   echo "$name: no start button found" >&2
   exit 1
@@ -125,20 +149,7 @@ if [ "$before" = "$after" ]; then
   echo "$name: the stopwatch does not run after the click at ($x, $y)" >&2
   exit 1
 fi
-
-start_time=$EPOCHREALTIME
-program_start=$(cpu_ticks "$pid")
-xserver_start=$(cpu_ticks "$xserver_pid")
-sleep "$sample_seconds"
-program_end=$(cpu_ticks "$pid")
-xserver_end=$(cpu_ticks "$xserver_pid")
-end_time=$EPOCHREALTIME
+running=$(sample)
 peak_rss=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status")
-
-awk -v name="$name" -v launch="$launch_ms" -v p0="$program_start" -v p1="$program_end" \
-  -v x0="$xserver_start" -v x1="$xserver_end" -v t0="$start_time" -v t1="$end_time" \
-  -v hz="$(getconf CLK_TCK)" -v rss="$peak_rss" 'BEGIN {
-    seconds = t1 - t0
-    printf "result %s %.1f %.2f %.2f %d\n", name, launch, 100 * (p1 - p0) / hz / seconds, 100 * (x1 - x0) / hz / seconds, rss
-  }'
+echo "result $name $launch_ms $stopped $running $peak_rss"
 stop_program

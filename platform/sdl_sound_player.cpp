@@ -117,25 +117,23 @@ std::vector<std::uint8_t> ConvertToDevice(const Wave& wave, SDL_AudioFormat form
 }  // namespace
 
 SdlSoundPlayer::~SdlSoundPlayer() {
-  if (state_ != DeviceState::Open) {
-    return;
-  }
-  stop();
-  SDL_CloseAudioDevice(device_);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  closeDevice();
+  if (state_ == DeviceState::Closed) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void SdlSoundPlayer::playLoop(std::span<const std::byte> waveImage) {
-  stop();
   const std::optional<Wave> wave = DecodeWave(waveImage);
   if (!wave || !deviceReady()) {
+    stop();
     return;
   }
   std::vector<std::uint8_t> loop =
       ConvertToDevice(*wave, format_.sampleFormat, format_.channels, format_.frequency);
   if (loop.empty()) {
+    stop();
     return;
   }
+  // A loop that plays already is replaced under the lock, without a gap for reopening.
   SDL_LockAudioDevice(device_);
   loop_.swap(loop);
   position_ = 0;
@@ -143,29 +141,30 @@ void SdlSoundPlayer::playLoop(std::span<const std::byte> waveImage) {
   SDL_PauseAudioDevice(device_, 0);
 }
 
-void SdlSoundPlayer::stop() {
+void SdlSoundPlayer::stop() { closeDevice(); }
+
+void SdlSoundPlayer::closeDevice() {
   if (state_ != DeviceState::Open) {
     return;
   }
-  SDL_PauseAudioDevice(device_, 1);
-  // The callback may still be on its way in past the pause flag; emptying the
-  // loop under the lock is what guarantees it reads nothing afterwards.
-  std::vector<std::uint8_t> released;
-  SDL_LockAudioDevice(device_);
-  released.swap(loop_);
+  // Closing waits for the audio thread to end, so the loop is ours alone afterwards.
+  SDL_CloseAudioDevice(device_);
+  device_ = 0;
+  state_ = DeviceState::Closed;
+  loop_.clear();
+  loop_.shrink_to_fit();
   position_ = 0;
-  SDL_UnlockAudioDevice(device_);
 }
 
 bool SdlSoundPlayer::deviceReady() {
-  if (state_ == DeviceState::NotTried) {
+  if (state_ == DeviceState::NotTried || state_ == DeviceState::Closed) {
     state_ = openDevice() ? DeviceState::Open : DeviceState::Unavailable;
   }
   return state_ == DeviceState::Open;
 }
 
 bool SdlSoundPlayer::openDevice() {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+  if (state_ == DeviceState::NotTried && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     return false;
   }
   SDL_AudioSpec wanted{};

@@ -10,8 +10,10 @@
 
 namespace tovira {
 
-// The device is opened on the first playLoop and kept, paused while nothing
-// plays. A machine without a usable device is tried once and then stays silent.
+// The device is opened by playLoop and closed by stop: SDL's audio thread keeps
+// running for a paused device, feeding it silence, and would wake a stopped
+// stopwatch many times a second. A machine whose device cannot be opened is tried
+// once and then stays silent.
 class SdlSoundPlayer final : public SoundPlayer {
  public:
   SdlSoundPlayer() = default;
@@ -23,7 +25,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   void stop() override;
 
  private:
-  enum class DeviceState { NotTried, Open, Unavailable };
+  enum class DeviceState { NotTried, Closed, Open, Unavailable };
 
   // The format the device granted, which every image is converted to.
   struct DeviceFormat {
@@ -35,6 +37,7 @@ class SdlSoundPlayer final : public SoundPlayer {
 
   bool deviceReady();
   bool openDevice();
+  void closeDevice();
   // Runs on SDL's audio thread with the device locked.
   static void fillFromLoop(void* player, std::uint8_t* stream, int length);
 
@@ -42,7 +45,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   std::uint32_t device_ = 0;
   DeviceFormat format_;
 
-  // Shared with the audio thread: touched only with the device locked.
+  // Shared with the audio thread while the device is open: touched only with it locked.
   std::vector<std::uint8_t> loop_;
   std::size_t position_ = 0;
 };

@@ -4,6 +4,11 @@
 
 namespace tovira::x11 {
 
+void PrepareQtForX11() {
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 std::string DisplayProblem() {
   const char* display = std::getenv("DISPLAY");
   if (display == nullptr || *display == '\0') {

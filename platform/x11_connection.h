@@ -18,6 +18,13 @@ struct FreeReply {
 template <class T>
 using Reply = std::unique_ptr<T, FreeReply>;
 
+// Makes Qt, created after this, run on X11 whatever platform the session asks for
+// (holding the pointer and staying on top need X11; under Wayland that is
+// XWayland), and send its pictures over the connection rather than through
+// shared memory: a shared-memory copy is confirmed by an event of its own, which
+// would wake the program twice more at every refresh of a running stopwatch.
+void PrepareQtForX11();
+
 // Why no X display can be opened for $DISPLAY, in one sentence; empty when one
 // can. Asked before Qt starts, which would abort with advice about reinstalling.
 std::string DisplayProblem();

@@ -5,9 +5,9 @@
 #   2. the real-clock accuracy of a scripted session;
 #   3. the whole program against the stopwatches users would pick instead,
 #      kronometer and gnome-clocks, each alone on its own Xvfb with openbox:
-#      launch to mapped window, CPU of the program and of the X server over 10 s
-#      of running stopwatch, peak resident set; the median of
-#      BENCHMARK_ROUNDS rounds (3 unless set).
+#      launch to mapped window; CPU of the program and of the X server and the
+#      program's wake-ups over 10 s stopped and 10 s running; peak resident set;
+#      the median of BENCHMARK_ROUNDS rounds (3 unless set).
 # Prints the figures, the ratios against kronometer and a verdict per target, and
 # keeps them under build-bench/benchmark-results. Exits non-zero when a target
 # fails. CPU figures mean something only on an otherwise idle machine.
@@ -59,7 +59,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { if (NR) print (NR % 2) ? v[(NR + 
 for name in "${programs[@]}"; do
   grep -q "^$name " "$results/rounds.txt" 2>/dev/null || continue
   line=$name
-  for field in 2 3 4 5; do
+  for field in 2 3 4 5 6 7 8 9; do
     line+=" $(awk -v n="$name" -v f="$field" '$1 == n { print $f }' "$results/rounds.txt" | median)"
   done
   echo "$line" >>"$results/programs.txt"
@@ -69,7 +69,9 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # One table of every target, in the figures of this run.
 summary_status=0
-awk -F'\t' -v load_before="$load_before" -v load_after="$load_after" \
+# The refresh rate Qt reads for Xvfb's screen, which paces the program's refresh.
+refresh=60
+awk -F'\t' -v load_before="$load_before" -v load_after="$load_after" -v refresh="$refresh" \
   -v micro="$results/micro.txt" -v accuracy="$results/accuracy.txt" -v programs="$results/programs.txt" '
   function row(metric, t, k, g, ratio, target, ok) {
     printf "| %s | %s | %s | %s | %s | %s | %s |\n", metric, t, k, g, ratio, target, ok ? "pass" : "FAIL"
@@ -79,7 +81,8 @@ awk -F'\t' -v load_before="$load_before" -v load_after="$load_after" \
   BEGIN {
     while ((getline line < programs) > 0) {
       split(line, f, " ")
-      launch[f[1]] = f[2]; cpu[f[1]] = f[3]; xcpu[f[1]] = f[4]; rss[f[1]] = f[5]
+      launch[f[1]] = f[2]; idle_cpu[f[1]] = f[3]; idle_xcpu[f[1]] = f[4]; idle_wake[f[1]] = f[5]
+      cpu[f[1]] = f[6]; xcpu[f[1]] = f[7]; wake[f[1]] = f[8]; rss[f[1]] = f[9]
     }
     lap = -1; mode = -1
     while ((getline line < micro) > 0) {
@@ -98,18 +101,26 @@ awk -F'\t' -v load_before="$load_before" -v load_after="$load_after" \
     print "| Metric | ToviraWatch | kronometer | gnome-clocks | Ratio to kronometer | Target | Verdict |"
     print "|---|---|---|---|---|---|---|"
     t = "ToviraWatch"; k = "kronometer"; g = "gnome-clocks"
-    if ((t in launch) && (k in launch)) {
+    if ((t in launch) && (k in launch) && (g in launch)) {
       row("Launch to window mapped (ms)", launch[t], launch[k], launch[g], sprintf("%.2f", launch[t] / launch[k]),
           "at most 1/2", launch[t] <= launch[k] / 2)
-      info("CPU of the program while running (% of one core)", cpu[t], cpu[k], cpu[g], sprintf("%.2f", cpu[t] / cpu[k]))
-      info("CPU of the X server while running (% of one core)", xcpu[t], xcpu[k], xcpu[g],
+      info("Stopped: CPU of the program (% of one core)", idle_cpu[t], idle_cpu[k], idle_cpu[g], "")
+      info("Stopped: CPU of the X server (% of one core)", idle_xcpu[t], idle_xcpu[k], idle_xcpu[g], "")
+      row("Stopped: CPU of program + X server (% of one core)", sprintf("%.1f", idle_cpu[t] + idle_xcpu[t]),
+          sprintf("%.1f", idle_cpu[k] + idle_xcpu[k]), sprintf("%.1f", idle_cpu[g] + idle_xcpu[g]), "",
+          "0.0", idle_cpu[t] + idle_xcpu[t] < 0.05)
+      row("Stopped: wake-ups per second", idle_wake[t], idle_wake[k], idle_wake[g], "", "0", idle_wake[t] < 0.05)
+      info("Running: CPU of the program (% of one core)", cpu[t], cpu[k], cpu[g], sprintf("%.2f", cpu[t] / cpu[k]))
+      info("Running: CPU of the X server (% of one core)", xcpu[t], xcpu[k], xcpu[g],
            xcpu[k] > 0 ? sprintf("%.2f", xcpu[t] / xcpu[k]) : "-")
-      tsum = cpu[t] + xcpu[t]; ksum = cpu[k] + xcpu[k]; gsum = (g in cpu) ? sprintf("%.2f", cpu[g] + xcpu[g]) : ""
-      row("CPU of program + X server (% of one core)", sprintf("%.2f", tsum), sprintf("%.2f", ksum), gsum,
-          sprintf("%.2f", tsum / ksum), "at most 1/3", tsum <= ksum / 3)
+      tsum = cpu[t] + xcpu[t]; ksum = cpu[k] + xcpu[k]; gsum = cpu[g] + xcpu[g]
+      row("Running: CPU of program + X server (% of one core)", sprintf("%.2f", tsum), sprintf("%.2f", ksum),
+          sprintf("%.2f", gsum), sprintf("%.2f", tsum / ksum), "at most 1/4, and below gnome-clocks",
+          tsum <= ksum / 4 && tsum < gsum)
+      row("Running: wake-ups per second", wake[t], wake[k], wake[g], sprintf("%.2f", wake[t] / wake[k]),
+          sprintf("at most %d (twice the screen'"'"'s %d Hz)", 2 * refresh, refresh), wake[t] <= 2 * refresh)
       row("Peak RSS (MB)", sprintf("%.1f", rss[t] / 1024), sprintf("%.1f", rss[k] / 1024),
-          (g in rss) ? sprintf("%.1f", rss[g] / 1024) : "", sprintf("%.2f", rss[t] / rss[k]),
-          "at most 1/2", rss[t] <= rss[k] / 2)
+          sprintf("%.1f", rss[g] / 1024), sprintf("%.2f", rss[t] / rss[k]), "at most 1/2", rss[t] <= rss[k] / 2)
     } else {
       row("Whole-program measurements", "missing", "", "", "", "all three measured", 0)
     }

@@ -23,6 +23,8 @@ LapListView::LapListView(QWidget* parent) : QTableView(parent) {
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Tab goes on to the next control, as from every other one, not to the next line.
+  setTabKeyNavigation(false);
   setDragEnabled(false);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);

@@ -1,4 +1,5 @@
-"""Every mouse button, pressed and double-clicked, on every element of the real window.
+"""Every mouse button, pressed and double-clicked, on every element of the real window,
+and the keyboard's way through the controls.
 
 The walk goes through both behaviour modes, stopped and running, and after every
 input compares what the window shows (records, button captions and visibility, the
@@ -24,6 +25,7 @@ from harness import BASE_CAPTION, Program, main, poll, settings_text, xdotool
 LEFT, MIDDLE, RIGHT = 1, 2, 3  # xdotool's button numbers
 BUTTON_NAMES = {LEFT: "left", MIDDLE: "middle", RIGHT: "right"}
 TARGETS = ["background", "label", "line", "below", "dial", "cmdStart", "cmdLap"]
+TAB_ORDER = ["cmdStart", "cmdLap", "lstLap", "imgWatch"]  # the label takes no focus
 CAPTIONS = {False: ("スタート", "リセット"), True: ("ストップ", "ラップ")}
 WINDOW_HEIGHT = 900  # room in the list for the records and a bare strip below them
 MOST_RECORDS = 12
@@ -39,6 +41,7 @@ class Model:
         self.records = 0
         self.shown = True
         self.selected = None
+        self.focus = None  # the control with the keyboard focus, once a walk looks at it
 
     def start_click(self):
         if self.running:
@@ -114,6 +117,53 @@ class InputWalkTest(unittest.TestCase):
             p.close_by_window_manager()
             p.wait_exit()
 
+    def test_the_keyboard_reaches_every_control_and_drives_the_buttons(self):
+        settings = settings_text(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1,
+                                 AnalogColor="C80000", WindowForceFront=0, BehaviorMode=0, PlaySound=0)
+        with Program(self, settings) as p:
+            self.program, self.model, self.last_press = p, Model(), None
+            p.main_window()
+            self.act("a first look", lambda: p.keys("shift"), 1, lambda m: None)
+            self.model.focus = self.latest()["focus"]
+            self.assertIn(self.model.focus, TAB_ORDER, "a control has the focus at start")
+            for lines in (0, 1, 5):
+                self.space_on("cmdLap", Model.lap_click)  # stopped: Reset
+                if lines:
+                    self.space_on("cmdStart", Model.start_click)
+                    for _ in range(lines - 1):
+                        self.space_on("cmdLap", Model.lap_click)
+                    self.space_on("cmdStart", Model.start_click)
+                for i, control in enumerate(TAB_ORDER):
+                    following, preceding = TAB_ORDER[(i + 1) % len(TAB_ORDER)], TAB_ORDER[i - 1]
+                    self.focus_on(control)
+                    self.key(f"Tab from {control} with {lines} lines", "Tab", 1, following)
+                    self.focus_on(control)
+                    self.key(f"Shift+Tab from {control} with {lines} lines", "shift+Tab", 2, preceding)
+            # Neither moves the list's selection nor traps the focus.
+            self.focus_on("lstLap")
+            self.key("Escape in the list", "Escape", 1, "lstLap")
+            self.key("Ctrl+Tab in the list", "ctrl+Tab", 2, "lstLap")
+            self.key("Tab after them", "Tab", 1, "imgWatch")
+            p.close_by_window_manager()
+            p.wait_exit()
+
+    def key(self, what, key, releases, focus):
+        def expect(m):
+            m.focus = focus
+        self.act(what, lambda: self.program.keys(key), releases, expect)
+
+    def focus_on(self, control):
+        for _ in TAB_ORDER:
+            if self.model.focus == control:
+                return
+            following = TAB_ORDER[(TAB_ORDER.index(self.model.focus) + 1) % len(TAB_ORDER)]
+            self.key(f"Tab towards {control}", "Tab", 1, following)
+        self.assertEqual(self.model.focus, control)
+
+    def space_on(self, button, click):
+        self.focus_on(button)
+        self.act(f"Space on {button}", lambda: self.program.keys("space"), 1, click)
+
     # ---- what the window shows ----------------------------------------------------------------
 
     def latest(self):
@@ -127,12 +177,12 @@ class InputWalkTest(unittest.TestCase):
                     buttons_shown=(shown["cmdStart"]["shown"], shown["cmdLap"]["shown"]),
                     selected=shown["lstLap"]["selected"],
                     lap_mode=shown["checked"]["mnuBehaviorLap"],
-                    caption=shown["caption"])
+                    caption=shown["caption"], focus=shown["focus"] if m.focus else None)
         want = dict(running_captions=(start_caption, lap_caption), records=m.records,
                     buttons_shown=(m.shown, m.shown), selected=[] if m.selected is None else [m.selected],
-                    lap_mode=m.lap_mode, caption=BASE_CAPTION + "[秒]")
+                    lap_mode=m.lap_mode, caption=BASE_CAPTION + "[秒]", focus=m.focus)
         self.assertEqual(seen, want, what)
-        if m.records == 0:
+        if m.records == 0 and not m.running:  # reset
             self.assertEqual(shown["lblTime"]["name"], "0.000", what)
 
     def act(self, what, do, releases, expect):

@@ -4,8 +4,9 @@
 // - TOVIRA_E2E_STATE_LOG: after every mouse button or key released, one JSON line with
 //   how many releases the program has seen and what the window shows then: the
 //   buttons' captions and visibility, the lap list's lines and selection, the time
-//   label, the menu check marks, and where on the screen each element (and a spot of
-//   bare background) is, so a test knows where to click.
+//   label, the menu check marks, which control has the keyboard focus, and where on
+//   the screen each element (and a spot of bare background) is, so a test knows
+//   where to click.
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -116,7 +117,10 @@ class WindowProbe final : public QObject {
       if (top->objectName() == QLatin1String("frmStopwatch")) window = qobject_cast<QMainWindow*>(top);
     }
     if (!window) return;
-    QJsonObject state{{"releases", releases_}, {"caption", window->windowTitle()}};
+    const QWidget* focus = QApplication::focusWidget();
+    QJsonObject state{{"releases", releases_},
+                      {"caption", window->windowTitle()},
+                      {"focus", focus ? focus->objectName() : QString()}};
     for (const char* name : {"cmdStart", "cmdLap", "lblTime", "imgWatch"}) {
       if (const auto* widget = window->findChild<QWidget*>(QString::fromLatin1(name))) state[name] = Control(widget);
     }

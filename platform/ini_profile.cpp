@@ -25,6 +25,7 @@ namespace {
 constexpr std::size_t kChunkSize = 64 * 1024;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr int kMaxLinkHops = 40;
+constexpr auto kToEnd = std::numeric_limits<std::uint64_t>::max();
 
 // The classic profile calls' white space, less the line breaks; ^Z is the old
 // end-of-file mark.
@@ -388,7 +389,6 @@ Splice PlanEdit(const ProfileScan& scan, std::string_view section, std::string_v
 // `in` is the old file, or -1 when there is none.
 bool WriteEditedCopy(int in, int out, const Splice& splice) {
   if (in < 0) return WriteAll(out, splice.text);
-  constexpr auto kToEnd = std::numeric_limits<std::uint64_t>::max();
   return ::lseek(in, 0, SEEK_SET) == 0 && CopyBytes(in, out, splice.cut) && WriteAll(out, splice.text) &&
          ::lseek(in, static_cast<off_t>(splice.resume), SEEK_SET) >= 0 && CopyBytes(in, out, kToEnd);
 }
@@ -450,7 +450,7 @@ std::optional<TemporaryFile> CreateTemporaryBeside(const std::filesystem::path& 
   const std::string stem = TemporaryStem(target) + std::to_string(::getpid()) + ".";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::filesystem::path candidate = directory / (stem + std::to_string(counter++) + ".tmp");
-    const int created = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int created = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (created >= 0) return TemporaryFile{std::move(candidate), UniqueFd(created)};
     if (errno != EEXIST) return std::nullopt;
   }
@@ -491,6 +491,49 @@ bool ReplaceAtomically(const std::filesystem::path& target, const struct stat* o
   return true;
 }
 
+// Whether the user protected the file against writing: they may not write it, or,
+// since root may write anything, it has no write permission bit at all (as rm and
+// editors treat it).
+bool IsWriteProtected(const std::filesystem::path& file, const struct stat& status) {
+  return (status.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+// Rewrites `target` in place, so that its other names see the new content: the
+// content is built in a temporary beside it, which is then renamed to a name that
+// later writes leave alone, copied over the file from the first byte that changes,
+// and removed once the file is cut to its new length.
+template <class Writer>
+bool RewriteInPlace(const std::filesystem::path& target, const struct stat& original, std::uint64_t unchanged,
+                    Writer&& writeContent) {
+  const UniqueFd file(::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat now;
+  if (!file.valid() || ::fstat(file.get(), &now) != 0 || now.st_dev != original.st_dev ||
+      now.st_ino != original.st_ino) {
+    return false;
+  }
+  std::optional<TemporaryFile> temporary = CreateTemporaryBeside(target);
+  if (!temporary) return false;
+  const int content = temporary->fd.get();
+  bool ok = writeContent(content) && ::fsync(content) == 0;
+  const off_t size = ok ? ::lseek(content, 0, SEEK_END) : -1;
+  // Where the file system can, the room to grow is taken before the file is touched.
+  ok = size >= 0 && (size <= original.st_size ||
+                     ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, original.st_size, size - original.st_size) == 0 ||
+                     errno == EOPNOTSUPP);
+  std::filesystem::path kept = temporary->path;
+  kept.replace_extension(".new");
+  if (!ok || ::rename(temporary->path.c_str(), kept.c_str()) != 0) {
+    ::unlink(temporary->path.c_str());
+    return false;
+  }
+  SyncDirectory(DirectoryOf(target));
+  const off_t from = static_cast<off_t>(unchanged);
+  ok = ::lseek(content, from, SEEK_SET) == from && ::lseek(file.get(), from, SEEK_SET) == from &&
+       CopyBytes(content, file.get(), kToEnd) && ::ftruncate(file.get(), size) == 0 && ::fsync(file.get()) == 0;
+  if (ok) ::unlink(kept.c_str());
+  return ok;
+}
+
 }  // namespace
 
 std::string ReadProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
@@ -521,13 +564,15 @@ bool WriteProfileString(std::string_view section, std::string_view key, std::str
   // Only a file that is not there may be created; one that is there but cannot be
   // read must not be replaced by a file holding just this key.
   if (!in.valid() && errno != ENOENT) return false;
+  if (in.valid() && IsWriteProtected(*target, status)) return false;
 
   ProfileScanner scanner(section, key);
   if (in.valid() && !ScanFile(in.get(), scanner)) return false;
   if (!in.valid()) scanner.finish();
   const Splice splice = PlanEdit(scanner.result(), section, key, value);
-  return ReplaceAtomically(*target, in.valid() ? &status : nullptr,
-                           [&](int out) { return WriteEditedCopy(in.get(), out, splice); });
+  const auto writeContent = [&](int out) { return WriteEditedCopy(in.get(), out, splice); };
+  if (in.valid() && status.st_nlink > 1) return RewriteInPlace(*target, status, splice.cut, writeContent);
+  return ReplaceAtomically(*target, in.valid() ? &status : nullptr, writeContent);
 }
 
 }  // namespace tovira

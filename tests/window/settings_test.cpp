@@ -203,6 +203,14 @@ TEST_F(SettingsFile, ARefusedWriteIsNotReported) {
   save(options);
   EXPECT_EQ(reporter.codes, kNoReport);
   EXPECT_TRUE(std::filesystem::is_directory(path()));
+
+  // A file the user made read-only to pin their settings.
+  std::filesystem::remove(path());
+  write("[ToviraWatch]\nShowbutton=1\n");
+  std::filesystem::permissions(path(), std::filesystem::perms::owner_read);
+  save(options);
+  EXPECT_EQ(reporter.codes, kNoReport);
+  EXPECT_EQ(ReadBytes(path()), "[ToviraWatch]\nShowbutton=1\n");
 }
 
 }  // namespace

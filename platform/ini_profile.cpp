@@ -132,7 +132,8 @@ class BoundedTrimmedText {
 // opening one fits the buffer with its terminating zero.
 std::string ReadableValue(const BoundedTrimmedText& value) {
   const std::string& text = value.text();
-  const bool quoted = value.length() >= 2 && (text.front() == '"' || text.front() == '\'') && value.last() == text.front();
+  const bool quoted =
+      value.length() >= 2 && (text.front() == '"' || text.front() == '\'') && value.last() == text.front();
   if (!quoted) return text.substr(0, kMaxProfileValueLength);
   std::string inner = text.substr(1, kMaxProfileValueLength);
   if (value.length() - 1 <= kMaxProfileValueLength + 1) inner.pop_back();

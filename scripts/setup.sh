@@ -16,6 +16,10 @@ packages=(
   clang-14 libclang-rt-14-dev valgrind
 )
 
+# Testing only: the INI test against the platform's own profile calls (a Windows
+# program cross-built with MinGW, run by Wine).
+packages+=(wine64 gcc-mingw-w64-x86-64)
+
 packages+=("$@")
 
 missing=()

@@ -20,41 +20,20 @@ using namespace tovira::fuzz;
 
 constexpr std::size_t kMaxComparedKeys = 64;
 
-// The bytes of `before` that differ from `after`, between their common head and tail.
-std::string_view Replaced(std::string_view before, std::string_view after) {
-  const std::size_t limit = std::min(before.size(), after.size());
-  std::size_t head = 0;
-  while (head < limit && before[head] == after[head]) ++head;
-  std::size_t tail = 0;
-  while (tail < limit - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail]) ++tail;
-  return before.substr(head, before.size() - head - tail);
+std::string_view FirstLineBreak(std::string_view file) {
+  const std::size_t at = file.find_first_of("\r\n");
+  if (at == std::string_view::npos) return "\n";
+  return file.substr(at, file.substr(at).starts_with("\r\n") ? 2 : 1);
 }
 
-bool FirstLineEndsInCrlf(std::string_view file) {
-  const std::size_t lineFeed = file.find('\n');
-  return lineFeed != std::string_view::npos && lineFeed > 0 && file[lineFeed - 1] == '\r';
-}
-
-struct LineEnds {
-  std::size_t crlf = 0;
-  std::size_t bare = 0;
-};
-
-LineEnds CountLineEnds(std::string_view file) {
-  LineEnds ends;
-  for (std::size_t i = 0; i < file.size(); ++i) {
-    if (file[i] == '\n') ++(i > 0 && file[i - 1] == '\r' ? ends.crlf : ends.bare);
-  }
-  return ends;
-}
-
-// Added lines end in CRLF exactly when the file's first line does. (A lone CR at
-// the end of an LF file is closed by a CRLF, so that it stays part of its line.)
+// Added lines end in the file's first line break: counted in bytes, an LF file
+// gains no CR, a CR file no LF, a CRLF file as many of each.
 bool LineEndsFollowTheFile(std::string_view before, std::string_view after) {
-  const LineEnds was = CountLineEnds(before);
-  const LineEnds is = CountLineEnds(after);
-  if (FirstLineEndsInCrlf(before)) return is.bare == was.bare;
-  return is.crlf == was.crlf || (before.ends_with('\r') && is.crlf == was.crlf + 1);
+  const auto added = [&](char c) { return std::ranges::count(after, c) - std::ranges::count(before, c); };
+  const std::string_view lineBreak = FirstLineBreak(before);
+  if (lineBreak == "\n") return added('\r') == 0;
+  if (lineBreak == "\r") return added('\n') == 0;
+  return added('\r') == added('\n');
 }
 
 // The (section, key) names found in the file, for comparing before and after.
@@ -64,7 +43,7 @@ std::set<std::pair<std::string, std::string>> NamedKeys(const std::vector<ModelL
   for (const ModelLine& line : lines) {
     if (names.size() == kMaxComparedKeys) break;
     if (line.kind == ModelLine::Kind::Header) section = line.name;
-    if (line.kind == ModelLine::Kind::Key && CanNameKey(line.name)) {
+    if (line.kind != ModelLine::Kind::Other && line.kind != ModelLine::Kind::Header && CanNameKey(line.name)) {
       names.emplace(std::string(section), std::string(line.name));
     }
   }
@@ -103,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "every other key keeps its value");
   }
 
-  Require(Replaced(input.file, after).find('\n') == std::string_view::npos, "every other line is kept byte for byte");
+  Require(ChangedBytes(input.file, after).find_first_of("\r\n") == std::string_view::npos,
+          "every other line is kept byte for byte");
   Require(LineEndsFollowTheFile(input.file, after), "added lines end as the file's first line does");
   return 0;
 }

@@ -25,6 +25,8 @@ INI_FILES = {
     "lone_cr": b"[ToviraWatch]\rShowbutton=1\r\nPlaySound=1\r",
     "long_value": b"[ToviraWatch]\nAnalogColor=" + b"AB" * 200 + b"\nPlaySound=1\n",
     "empty": b"",
+    "quotes_cr_only": b"[ToviraWatch]\rShowbutton=\"1\"\rLapType='2'\rAnalogColor=\"" + b"C" * 254 + b"\"\rPlaySound=\"\r",
+    "closing_brackets": b"[ToviraWatch]]\nShowbutton=1\n[ToviraWatch] x ]\nLapType=2\n[ToviraWatch]\nPlaySound\n",
 }
 
 

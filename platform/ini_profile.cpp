@@ -25,8 +25,13 @@ namespace {
 constexpr std::size_t kChunkSize = 64 * 1024;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr int kMaxLinkHops = 40;
+constexpr auto kToEnd = std::numeric_limits<std::uint64_t>::max();
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// The classic profile calls' white space, less the line breaks; ^Z is the old
+// end-of-file mark.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a'; }
+
+bool IsLineBreak(char c) { return c == '\n' || c == '\r'; }
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -48,8 +53,10 @@ bool HasAnyOf(std::string_view text, std::string_view bytes) { return text.find_
 
 constexpr std::string_view kLineBreakOrNul{"\r\n\0", 3};
 
+// An empty name would be that of the lines before the first section, which no
+// call can reach.
 bool IsRepresentableSection(std::string_view section) {
-  return !HasAnyOf(section, kLineBreakOrNul) && section.find(']') == section.npos;
+  return !section.empty() && !HasAnyOf(section, kLineBreakOrNul);
 }
 
 bool IsRepresentableKey(std::string_view key) {
@@ -57,60 +64,96 @@ bool IsRepresentableKey(std::string_view key) {
          key.find('=') == key.npos;
 }
 
-// The blank-trimmed text of a stream of bytes, of which at most `limit` bytes are
-// kept. Blanks after the last non-blank are held back (as far as they could still
-// fit) and join the text only when a non-blank follows them.
+// The blank-trimmed text of a stream of bytes, ended by a NUL (names and values
+// are C texts for the classic calls), of which at most `limit` bytes are kept,
+// with the length and the last byte of the whole text. Blanks after the last
+// non-blank are held back (as far as they could still fit) and join the text
+// only when a non-blank or a NUL follows them.
 class BoundedTrimmedText {
  public:
   void reset(std::size_t limit) {
     limit_ = limit;
     text_.clear();
     heldBlanks_.clear();
-    overflowed_ = false;
+    heldCount_ = 0;
+    length_ = 0;
+    last_ = '\0';
+    ended_ = false;
   }
 
   void push(char c) {
-    if (overflowed_) return;
+    if (ended_) return;
     if (IsBlank(c)) {
-      if (text_.empty()) return;  // leading blank
-      if (heldBlanks_.size() < room()) heldBlanks_.push_back(c);
+      if (length_ == 0) return;  // leading blank
+      if (text_.size() + heldBlanks_.size() < limit_) heldBlanks_.push_back(c);
+      ++heldCount_;
+      lastBlank_ = c;
       return;
     }
-    // Held blanks that filled the room mean the text runs past the limit.
-    text_ += heldBlanks_;
+    if (heldCount_ > 0) {
+      text_ += heldBlanks_;
+      length_ += heldCount_;
+      last_ = lastBlank_;
+      heldBlanks_.clear();
+      heldCount_ = 0;
+    }
+    if (c == '\0') {
+      ended_ = true;
+      return;
+    }
     if (text_.size() < limit_) text_.push_back(c);
-    else overflowed_ = true;
-    heldBlanks_.clear();
+    ++length_;
+    last_ = c;
   }
 
   // The text, cut to the limit.
   const std::string& text() const { return text_; }
+  std::uint64_t length() const { return length_; }
+  char last() const { return last_; }
   // Whether the whole text equals `name` regardless of case (`name` no longer than the limit).
-  bool equalsIgnoringCase(std::string_view name) const { return !overflowed_ && EqualsIgnoringCase(text_, name); }
+  bool equalsIgnoringCase(std::string_view name) const {
+    return length_ == text_.size() && EqualsIgnoringCase(text_, name);
+  }
 
  private:
-  std::size_t room() const { return limit_ - text_.size(); }
-
   std::size_t limit_ = 0;
   std::string text_;
   std::string heldBlanks_;
-  bool overflowed_ = false;
+  std::uint64_t heldCount_ = 0;
+  std::uint64_t length_ = 0;
+  char last_ = '\0';
+  char lastBlank_ = '\0';
+  bool ended_ = false;
 };
+
+// What the classic call returns for a value, read into its buffer of
+// kMaxProfileValueLength + 1 characters: one pair of matching quotes around the
+// value is dropped, but the closing one only goes when the value without the
+// opening one fits the buffer with its terminating zero.
+std::string ReadableValue(const BoundedTrimmedText& value) {
+  const std::string& text = value.text();
+  const bool quoted =
+      value.length() >= 2 && (text.front() == '"' || text.front() == '\'') && value.last() == text.front();
+  if (!quoted) return text.substr(0, kMaxProfileValueLength);
+  std::string inner = text.substr(1, kMaxProfileValueLength);
+  if (value.length() - 1 <= kMaxProfileValueLength + 1) inner.pop_back();
+  return inner;
+}
 
 // What one pass over a file found out about one key of one section. Offsets are
 // byte offsets into the file.
 struct ProfileScan {
   bool keyFound = false;
-  std::string value;              // the key's value, trimmed, cut to the limit
-  std::uint64_t valueStart = 0;   // the bytes after the key's "=" ...
-  std::uint64_t valueEnd = 0;     // ... up to its line ending
+  bool hasValue = false;          // the key's line has an "=" (else the line is just its name)
+  std::string value;              // the key's value as the classic call returns it
+  std::uint64_t valueStart = 0;   // the bytes after the key's "=" (or after its name) ...
+  std::uint64_t valueEnd = 0;     // ... up to its line break
   bool sectionFound = false;
   std::uint64_t sectionEnd = 0;   // just after the section's last key line, or its header line
   bool sectionEndNeedsBreak = false;  // that line is the file's last and has no line break
   std::uint64_t fileEnd = 0;
   bool fileEndNeedsBreak = false;     // the file's last line has no line break
-  bool fileEndsInLoneCr = false;      // ... and its last byte is a CR, part of its text
-  bool crlf = false;                  // the first line ends in CRLF
+  std::string lineBreak = "\n";       // the file's first line break
 };
 
 // A streaming parser looking for one key of one section. It is fed the file's
@@ -138,8 +181,7 @@ class ProfileScanner {
   void finish() {
     if (atFileStart_) flushHead();
     result_.fileEndNeedsBreak = lineHasBytes_;
-    result_.fileEndsInLoneCr = lineHasBytes_ && previous_ == '\r';
-    if (lineHasBytes_) endLine(false);
+    if (lineHasBytes_) endLine('\0');
     result_.fileEnd = pos_;
   }
 
@@ -157,24 +199,27 @@ class ProfileScanner {
   }
 
   void scan(const char* data, std::size_t size) {
-    std::size_t i = 0;
-    while (i < size) {
+    for (std::size_t i = 0; i < size; ++i, ++pos_) {
       if (state_ == State::RestOfLine) {
-        const void* lineFeed = std::memchr(data + i, '\n', size - i);
-        const std::size_t stop = lineFeed ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - data) : size;
+        std::size_t stop = i;
+        while (stop < size && !IsLineBreak(data[stop])) ++stop;
         if (stop > i) {
           lineHasBytes_ = true;
-          previous_ = data[stop - 1];
+          afterCr_ = false;
           pos_ += stop - i;
           i = stop;
         }
         if (i == size) break;
       }
-      const char c = data[i++];
-      if (c == '\n') endLine(true);
-      else scanByte(c);
-      previous_ = c;
-      ++pos_;
+      const char c = data[i];
+      if (c == '\n' && afterCr_) {
+        joinCrLf();
+      } else if (IsLineBreak(c)) {
+        endLine(c);
+      } else {
+        scanByte(c);
+      }
+      afterCr_ = c == '\r';
     }
   }
 
@@ -188,54 +233,64 @@ class ProfileScanner {
         } else if (c == '[') {
           state_ = State::SectionName;
           name_.reset(section_.size());
+          nameBeforeClose_ = false;
         } else {
           state_ = State::KeyName;
           name_.reset(key_.size());
           name_.push(c);
+          nameEnd_ = pos_ + 1;
         }
         return;
       case State::SectionName:
-        if (c != ']') return name_.push(c);
-        lineKind_ = LineKind::Header;
-        inSection_ = !result_.sectionFound && name_.equalsIgnoringCase(section_);
-        result_.sectionFound = result_.sectionFound || inSection_;
-        state_ = State::RestOfLine;
-        return;
+        // The name ends at the line's last "]": remember what the text before each one names.
+        if (c == ']') {
+          lineKind_ = LineKind::Header;
+          nameBeforeClose_ = name_.equalsIgnoringCase(section_);
+        }
+        return name_.push(c);
       case State::KeyName:
-        if (c != '=') return name_.push(c);
+        if (c != '=') {
+          if (!IsBlank(c)) nameEnd_ = pos_ + 1;
+          return name_.push(c);
+        }
         lineKind_ = LineKind::KeyLine;
-        if (inSection_ && !result_.keyFound && name_.equalsIgnoringCase(key_)) {
+        if (isTheKey()) {
           state_ = State::Value;
+          result_.hasValue = true;
           result_.valueStart = pos_ + 1;
-          value_.reset(kMaxProfileValueLength);
+          value_.reset(kMaxProfileValueLength + 1);
         } else {
           state_ = State::RestOfLine;
         }
         return;
       case State::Value:
-        // A CR is held back: right before the LF it belongs to the line ending.
-        if (crHeld_) value_.push('\r');
-        crHeld_ = c == '\r';
-        if (crHeld_) crOffset_ = pos_;
-        else value_.push(c);
-        return;
+        return value_.push(c);
       case State::RestOfLine:
         return;
     }
   }
 
-  // pos_ is the offset of the LF, or the end of the file.
-  void endLine(bool hasBreak) {
+  bool isTheKey() const { return inSection_ && !result_.keyFound && name_.equalsIgnoringCase(key_); }
+
+  // pos_ is the offset of the line break `ending` (CR or LF), or the end of the file (NUL).
+  void endLine(char ending) {
+    const bool hasBreak = ending != '\0';
     if (hasBreak && !sawLineBreak_) {
       sawLineBreak_ = true;
-      result_.crlf = previous_ == '\r';
+      firstBreakAt_ = pos_;
+      result_.lineBreak = std::string(1, ending);
     }
     if (state_ == State::Value) {
-      if (crHeld_ && !hasBreak) value_.push('\r');
-      result_.valueEnd = crHeld_ && hasBreak ? crOffset_ : pos_;
       result_.keyFound = true;
-      const std::string& text = value_.text();
-      result_.value = text.substr(0, text.find('\0'));
+      result_.valueEnd = pos_;
+      result_.value = ReadableValue(value_);
+    } else if (state_ == State::KeyName && isTheKey()) {
+      // A line holding just the key's name: the key, without a value.
+      result_.keyFound = true;
+      result_.valueStart = result_.valueEnd = nameEnd_;
+    } else if (lineKind_ == LineKind::Header) {
+      inSection_ = !result_.sectionFound && nameBeforeClose_;
+      result_.sectionFound = result_.sectionFound || inSection_;
     }
     if (inSection_ && lineKind_ != LineKind::Other) {
       result_.sectionEnd = hasBreak ? pos_ + 1 : pos_;
@@ -243,8 +298,13 @@ class ProfileScanner {
     }
     state_ = State::LineStart;
     lineKind_ = LineKind::Other;
-    crHeld_ = false;
     lineHasBytes_ = false;
+  }
+
+  // pos_ is the offset of an LF right after a CR: the two are one line break.
+  void joinCrLf() {
+    if (firstBreakAt_ + 1 == pos_) result_.lineBreak = "\r\n";
+    if (result_.sectionEnd == pos_) ++result_.sectionEnd;
   }
 
   const std::string_view section_;
@@ -256,11 +316,12 @@ class ProfileScanner {
   State state_ = State::LineStart;
   LineKind lineKind_ = LineKind::Other;
   bool lineHasBytes_ = false;
+  bool afterCr_ = false;
   bool inSection_ = false;
   bool sawLineBreak_ = false;
-  char previous_ = '\0';
-  bool crHeld_ = false;
-  std::uint64_t crOffset_ = 0;
+  std::uint64_t firstBreakAt_ = 0;
+  bool nameBeforeClose_ = false;  // the text before the header's last "]" so far is the section's name
+  std::uint64_t nameEnd_ = 0;     // just after the last non-blank of the key name
   BoundedTrimmedText name_;
   BoundedTrimmedText value_;
 };
@@ -315,16 +376,13 @@ struct Splice {
 };
 
 Splice PlanEdit(const ProfileScan& scan, std::string_view section, std::string_view key, std::string_view value) {
-  const std::string lineBreak = scan.crlf ? "\r\n" : "\n";
-  if (scan.keyFound) return {scan.valueStart, scan.valueEnd, std::string(value)};
-  // The break that closes a last line without one: after a CR that belongs to the
-  // line's text, a lone LF would turn that CR into a line ending of its own.
-  const std::string closingBreak = scan.fileEndsInLoneCr ? "\r\n" : lineBreak;
+  if (scan.keyFound) return {scan.valueStart, scan.valueEnd, (scan.hasValue ? "" : "=") + std::string(value)};
+  const std::string& lineBreak = scan.lineBreak;
   const std::string keyLine = std::string(key) + "=" + std::string(value) + lineBreak;
   if (scan.sectionFound) {
-    return {scan.sectionEnd, scan.sectionEnd, (scan.sectionEndNeedsBreak ? closingBreak : "") + keyLine};
+    return {scan.sectionEnd, scan.sectionEnd, (scan.sectionEndNeedsBreak ? lineBreak : "") + keyLine};
   }
-  std::string added = scan.fileEndNeedsBreak ? closingBreak : "";
+  std::string added = scan.fileEndNeedsBreak ? lineBreak : "";
   added += "[" + std::string(section) + "]" + lineBreak + keyLine;
   return {scan.fileEnd, scan.fileEnd, std::move(added)};
 }
@@ -332,7 +390,6 @@ Splice PlanEdit(const ProfileScan& scan, std::string_view section, std::string_v
 // `in` is the old file, or -1 when there is none.
 bool WriteEditedCopy(int in, int out, const Splice& splice) {
   if (in < 0) return WriteAll(out, splice.text);
-  constexpr auto kToEnd = std::numeric_limits<std::uint64_t>::max();
   return ::lseek(in, 0, SEEK_SET) == 0 && CopyBytes(in, out, splice.cut) && WriteAll(out, splice.text) &&
          ::lseek(in, static_cast<off_t>(splice.resume), SEEK_SET) >= 0 && CopyBytes(in, out, kToEnd);
 }
@@ -394,7 +451,7 @@ std::optional<TemporaryFile> CreateTemporaryBeside(const std::filesystem::path& 
   const std::string stem = TemporaryStem(target) + std::to_string(::getpid()) + ".";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::filesystem::path candidate = directory / (stem + std::to_string(counter++) + ".tmp");
-    const int created = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int created = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (created >= 0) return TemporaryFile{std::move(candidate), UniqueFd(created)};
     if (errno != EEXIST) return std::nullopt;
   }
@@ -435,6 +492,49 @@ bool ReplaceAtomically(const std::filesystem::path& target, const struct stat* o
   return true;
 }
 
+// Whether the user protected the file against writing: they may not write it, or,
+// since root may write anything, it has no write permission bit at all (as rm and
+// editors treat it).
+bool IsWriteProtected(const std::filesystem::path& file, const struct stat& status) {
+  return (status.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+// Rewrites `target` in place, so that its other names see the new content: the
+// content is built in a temporary beside it, which is then renamed to a name that
+// later writes leave alone, copied over the file from the first byte that changes,
+// and removed once the file is cut to its new length.
+template <class Writer>
+bool RewriteInPlace(const std::filesystem::path& target, const struct stat& original, std::uint64_t unchanged,
+                    Writer&& writeContent) {
+  const UniqueFd file(::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat now;
+  if (!file.valid() || ::fstat(file.get(), &now) != 0 || now.st_dev != original.st_dev ||
+      now.st_ino != original.st_ino) {
+    return false;
+  }
+  std::optional<TemporaryFile> temporary = CreateTemporaryBeside(target);
+  if (!temporary) return false;
+  const int content = temporary->fd.get();
+  bool ok = writeContent(content) && ::fsync(content) == 0;
+  const off_t size = ok ? ::lseek(content, 0, SEEK_END) : -1;
+  // Where the file system can, the room to grow is taken before the file is touched.
+  ok = size >= 0 && (size <= original.st_size ||
+                     ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, original.st_size, size - original.st_size) == 0 ||
+                     errno == EOPNOTSUPP);
+  std::filesystem::path kept = temporary->path;
+  kept.replace_extension(".new");
+  if (!ok || ::rename(temporary->path.c_str(), kept.c_str()) != 0) {
+    ::unlink(temporary->path.c_str());
+    return false;
+  }
+  SyncDirectory(DirectoryOf(target));
+  const off_t from = static_cast<off_t>(unchanged);
+  ok = ::lseek(content, from, SEEK_SET) == from && ::lseek(file.get(), from, SEEK_SET) == from &&
+       CopyBytes(content, file.get(), kToEnd) && ::ftruncate(file.get(), size) == 0 && ::fsync(file.get()) == 0;
+  if (ok) ::unlink(kept.c_str());
+  return ok;
+}
+
 }  // namespace
 
 std::string ReadProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
@@ -446,7 +546,7 @@ std::string ReadProfileString(std::string_view section, std::string_view key, st
   const UniqueFd fd = OpenRegularFile(path, 0, status);
   if (!fd.valid()) return std::string(defaultValue);
   ProfileScanner scanner(section, key);
-  if (!ScanFile(fd.get(), scanner) || !scanner.result().keyFound) return std::string(defaultValue);
+  if (!ScanFile(fd.get(), scanner) || !scanner.result().hasValue) return std::string(defaultValue);
   return scanner.result().value;
 }
 
@@ -465,13 +565,15 @@ bool WriteProfileString(std::string_view section, std::string_view key, std::str
   // Only a file that is not there may be created; one that is there but cannot be
   // read must not be replaced by a file holding just this key.
   if (!in.valid() && errno != ENOENT) return false;
+  if (in.valid() && IsWriteProtected(*target, status)) return false;
 
   ProfileScanner scanner(section, key);
   if (in.valid() && !ScanFile(in.get(), scanner)) return false;
   if (!in.valid()) scanner.finish();
   const Splice splice = PlanEdit(scanner.result(), section, key, value);
-  return ReplaceAtomically(*target, in.valid() ? &status : nullptr,
-                           [&](int out) { return WriteEditedCopy(in.get(), out, splice); });
+  const auto writeContent = [&](int out) { return WriteEditedCopy(in.get(), out, splice); };
+  if (in.valid() && status.st_nlink > 1) return RewriteInPlace(*target, status, splice.cut, writeContent);
+  return ReplaceAtomically(*target, in.valid() ? &status : nullptr, writeContent);
 }
 
 }  // namespace tovira

@@ -19,6 +19,9 @@ test_packages=(
   python3
   desktop-file-utils appstream lintian dpkg-dev file
   clang-14 libclang-rt-14-dev valgrind
+  # The settings file's reading and writing checked against the platform's own
+  # profile calls: a Windows program cross-built with MinGW, run by Wine.
+  wine64 gcc-mingw-w64-x86-64
 )
 
 if [ "${1:-}" = --tests ]; then

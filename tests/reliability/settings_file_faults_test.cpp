@@ -170,15 +170,18 @@ TEST_F(SettingsFileFaults, ADanglingLinkGetsItsTargetCreated) {
   EXPECT_EQ(ValuesOf(next.options()), saved);
 }
 
-// Found by fuzzing: writing another key after a last line that ends in a lone CR
-// turns that CR into the first half of a CRLF, so the last key's value loses it.
+// Found by fuzzing, when a lone CR was still text: writing another key after a last
+// line ending in a lone CR turned that CR into the first half of a CRLF. A lone CR
+// now ends a line, which the write keeps, adding its own lines in the file's first
+// line break.
 TEST(IniProfileRegressions, AWriteKeepsALoneCrThatEndsTheFile) {
   ScratchDirectory folder;
   const std::string path = (folder.path() / "any.ini").string();
   WriteBytes(path, "[A]\nk=v\r");
-  ASSERT_EQ(ReadProfileString("A", "k", "", path), "v\r");
+  ASSERT_EQ(ReadProfileString("A", "k", "", path), "v");
   ASSERT_TRUE(WriteProfileString("B", "x", "1", path));
-  EXPECT_EQ(ReadProfileString("A", "k", "", path), "v\r");
+  EXPECT_EQ(ReadBytes(path), "[A]\nk=v\r[B]\nx=1\n");
+  EXPECT_EQ(ReadProfileString("A", "k", "", path), "v");
 }
 
 }  // namespace

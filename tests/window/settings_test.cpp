@@ -177,6 +177,19 @@ TEST_F(SettingsFile, HandWrittenValuesAreConvertedAndWrittenBackPlain) {
             "AnalogColor=00ff00\nWindowForceFront=0\nBehaviorMode=1\nPlaySound=0\n[Other]\nx=y\n");
 }
 
+// An old editor's file: CR line breaks, values in quotes as the classic calls allow.
+TEST_F(SettingsFile, QuotedValuesInACrFileAreReadAndWrittenBackPlain) {
+  write("[ToviraWatch]\rShowbutton=\"1\"\rShowDigital='0'\rShowAnalog=1\rLapType=\" 2\"\rAnalogScale=3\r"
+        "AnalogColor=\"FF8000\"\rWindowForceFront=0\rBehaviorMode=1");
+  const WindowOptions options = load();
+  EXPECT_EQ(reporter.codes, kLoadReport) << "PlaySound is missing";
+  EXPECT_EQ(Snap(options), (Snapshot{{1, 0, 1, 2, 3, 0, 1, 0}, "FF8000"}));
+
+  save(options);
+  EXPECT_EQ(ReadBytes(path()), "[ToviraWatch]\rShowbutton=1\rShowDigital=0\rShowAnalog=1\rLapType=2\rAnalogScale=3\r"
+                               "AnalogColor=FF8000\rWindowForceFront=0\rBehaviorMode=1\rPlaySound=0\r");
+}
+
 TEST_F(SettingsFile, ABadNumberStopsTheReadingAtItsKey) {
   write("[ToviraWatch]\nShowbutton=1\nShowDigital=1\nShowAnalog=1\nLapType=3\nAnalogScale=abc\n"
         "AnalogColor=FF0000\nWindowForceFront=1\nBehaviorMode=1\nPlaySound=1\n");
@@ -196,6 +209,7 @@ TEST_F(SettingsFile, MissingOrEmptyNumbersStopTheReadingMissingColorDoesNot) {
        "WindowForceFront=1\nBehaviorMode=1\n",
        {{1, 1, 1, 1, 1, 1, 1, 0}, "ERROR"}},
       {"[Other]\nShowbutton=1\n", {{0, 0, 0, 0, 0, 0, 0, 0}, std::nullopt}},
+      {"[ToviraWatch]]\nShowbutton=1\n", {{0, 0, 0, 0, 0, 0, 0, 0}, std::nullopt}},
   };
   for (const Case& c : cases) {
     write(c.content);
@@ -231,6 +245,14 @@ TEST_F(SettingsFile, ARefusedWriteIsNotReported) {
   save(options);
   EXPECT_EQ(reporter.codes, kNoReport);
   EXPECT_TRUE(std::filesystem::is_directory(path()));
+
+  // A file the user made read-only to pin their settings.
+  std::filesystem::remove(path());
+  write("[ToviraWatch]\nShowbutton=1\n");
+  std::filesystem::permissions(path(), std::filesystem::perms::owner_read);
+  save(options);
+  EXPECT_EQ(reporter.codes, kNoReport);
+  EXPECT_EQ(ReadBytes(path()), "[ToviraWatch]\nShowbutton=1\n");
 }
 
 }  // namespace

@@ -20,11 +20,16 @@ class DialView : public QWidget {
 
   QSize sizeHint() const override;
 
+  // What the dial shows, for screen readers; read when they ask, without an event.
+  void setLiveAccessibleName(const QString& name) { liveName_ = name; }
+  QString liveAccessibleName() const { return liveName_; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   const DialSurface* surface_ = nullptr;
+  QString liveName_;
 };
 
 }  // namespace tovira

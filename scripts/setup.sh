@@ -22,6 +22,8 @@ test_packages=(
   # The settings file's reading and writing checked against the platform's own
   # profile calls: a Windows program cross-built with MinGW, run by Wine.
   wine64 gcc-mingw-w64-x86-64
+  # What a screen reader hears: the accessibility bus and its Python bindings.
+  at-spi2-core python3-pyatspi dbus
 )
 
 if [ "${1:-}" = --tests ]; then

@@ -207,7 +207,7 @@ void frmStopwatch::describeForAssistiveTechnology() {
 }
 
 void frmStopwatch::announceDialTime(std::int32_t elapsed) {
-  imgWatch_->setAccessibleName(QStringLiteral("Dial at %1 seconds").arg(FormatSeconds(elapsed, numberLocale_)));
+  imgWatch_->setLiveAccessibleName(QStringLiteral("Dial at %1 seconds").arg(FormatSeconds(elapsed, numberLocale_)));
 }
 
 QAction* frmStopwatch::addMenuItem(QMenu* menu, QStringView name, const QString& caption, bool checked,

@@ -1,5 +1,7 @@
 #include "window/lap_list_view.h"
 
+#include "window/lap_list_accessible.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 
@@ -13,6 +15,7 @@ bool SelectsWith(const QMouseEvent& event) {
 }  // namespace
 
 LapListView::LapListView(QWidget* parent) : QTableView(parent) {
+  LapListAccessible::install();
   horizontalHeader()->hide();
   horizontalHeader()->setStretchLastSection(true);
   verticalHeader()->hide();
@@ -63,6 +66,29 @@ QItemSelectionModel::SelectionFlags LapListView::selectionCommand(const QModelIn
     return QItemSelectionModel::NoUpdate;
   }
   return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+}
+
+void LapListView::announceLine(QAccessible::Event type, int row) {
+  if (!QAccessible::isActive() || row < 0) return;
+  QAccessibleEvent event(this, type);
+  event.setChild(row);
+  QAccessible::updateAccessibility(&event);
+}
+
+void LapListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QAbstractItemView::currentChanged(current, previous);
+  if (hasFocus() && current.isValid()) announceLine(QAccessible::Focus, current.row());
+}
+
+void LapListView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+  QAbstractItemView::selectionChanged(selected, deselected);
+  for (const QModelIndex& index : selected.indexes()) announceLine(QAccessible::SelectionAdd, index.row());
+  for (const QModelIndex& index : deselected.indexes()) announceLine(QAccessible::SelectionRemove, index.row());
+}
+
+void LapListView::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  announceLine(QAccessible::Focus, currentIndex().row());
 }
 
 }  // namespace tovira

@@ -9,6 +9,7 @@
 // first; only then does the window see the press, so a lap recorded by pressing on
 // the list still ends with its newest line selected.
 
+#include <QAccessible>
 #include <QTableView>
 
 namespace tovira {
@@ -32,6 +33,14 @@ class LapListView final : public QTableView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                        const QEvent* event = nullptr) const override;
+  // Screen readers hear of the current line only while the list has the focus, and
+  // of lines by their place in the list, not in a table with headers.
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  void announceLine(QAccessible::Event event, int row);
 };
 
 }  // namespace tovira

@@ -1,30 +1,13 @@
 #include "window/time_label.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
+#include "common/live_accessible_name.h"
+
 #include <QGlyphRun>
 #include <QPainter>
 #include <QVarLengthArray>
 
 namespace tovira {
 namespace {
-
-// Screen readers read the time when they ask for it, without an event per refresh.
-class TimeLabelAccessible final : public QAccessibleWidget {
- public:
-  explicit TimeLabelAccessible(TimeLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
-  QString text(QAccessible::Text t) const override {
-    if (t == QAccessible::Name) return static_cast<const TimeLabel*>(widget())->text();
-    return QAccessibleWidget::text(t);
-  }
-};
-
-QAccessibleInterface* TimeLabelAccessibleFactory(const QString& className, QObject* object) {
-  if (className == QLatin1String("tovira::TimeLabel") && object->isWidgetType()) {
-    return new TimeLabelAccessible(static_cast<TimeLabel*>(object));
-  }
-  return nullptr;
-}
 
 // Characters whose glyph depends on their neighbours or on the text's direction.
 bool NeedsShaping(QChar c) {
@@ -45,11 +28,7 @@ bool NeedsShaping(QChar c) {
 }  // namespace
 
 TimeLabel::TimeLabel(const QString& text, QWidget* parent) : QWidget(parent), text_(text) {
-  static const bool factoryInstalled = [] {
-    QAccessible::installFactory(TimeLabelAccessibleFactory);
-    return true;
-  }();
-  (void)factoryInstalled;
+  InstallLiveNameAccessible<TimeLabel, QAccessible::StaticText>();
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 

@@ -19,6 +19,7 @@ class TimeLabel final : public QWidget {
 
   const QString& text() const { return text_; }
   void setText(const QString& text);
+  QString liveAccessibleName() const { return text_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -3,6 +3,7 @@
 #include "common/checked_math.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace tovira {
@@ -26,11 +27,15 @@ void Stopwatch::Clear() {
   AccumulatedTime = 0;
 }
 
-int RefreshIntervalMs(double screenHertz) {
+int NextRefreshDelayMs(double screenHertz, std::uint32_t sinceStartMs) {
   constexpr double kUsualHertz = 60.0;
-  // NaN, zero and negative rates are screens that do not say; a rate beyond 1 kHz gets 1 ms.
-  const double hertz = screenHertz >= 1.0 ? screenHertz : kUsualHertz;
-  return std::max(1, static_cast<int>(1000.0 / hertz));
+  // NaN, zero and negative rates are screens that do not say; beyond 1 kHz every millisecond.
+  const double hertz = screenHertz >= 1.0 ? std::min(screenHertz, 1000.0) : kUsualHertz;
+  const double period = 1000.0 / hertz;
+  double refresh = std::floor(sinceStartMs / period) + 1;
+  double due = std::round(refresh * period);
+  if (due <= sinceStartMs) due = std::round(++refresh * period);
+  return std::max(1, static_cast<int>(due - sinceStartMs));
 }
 
 }  // namespace tovira

@@ -25,9 +25,11 @@ struct Stopwatch {
   void Clear();
 };
 
-// Milliseconds between two refreshes of a running stopwatch: one screen refresh at
-// the given rate (60 Hz when the screen does not say), since no screen shows more.
-// Rounded down, so that no refresh of the screen goes without a new time.
-int RefreshIntervalMs(double screenHertz);
+// Milliseconds from `sinceStartMs` after the start of a run to the next refresh
+// of a screen refreshing at the given rate (60 Hz when the screen does not say),
+// since no screen shows more. Refreshes fall on whole milliseconds nearest to the
+// screen's own period from the start, so 60 Hz gives 17, 16, 17, ... ms and not a
+// faster 16 ms throughout; a late event is followed by the next refresh due. At least 1.
+int NextRefreshDelayMs(double screenHertz, std::uint32_t sinceStartMs);
 
 }  // namespace tovira

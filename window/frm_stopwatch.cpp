@@ -154,8 +154,9 @@ void frmStopwatch::createControls() {
 
   tmrClock_ = new QTimer(this);
   tmrClock_->setObjectName(QStringLiteral("tmrClock"));
-  // It runs only while the stopwatch does; Start sets its pace.
+  // It runs only while the stopwatch runs, each event setting the next at the screen's pace.
   tmrClock_->setTimerType(Qt::PreciseTimer);
+  tmrClock_->setSingleShot(true);
   connect(tmrClock_, &QTimer::timeout, this, &frmStopwatch::tmrClockTimer);
 
   lapModel_ = new LapListModel(this);
@@ -353,7 +354,14 @@ QRect frmStopwatch::clientAreaOnScreen() const {
 // stopped stopwatch has no timer at all.
 void frmStopwatch::startRefresh() {
   const QScreen* shownOn = screen();
-  tmrClock_->start(RefreshIntervalMs(shownOn ? shownOn->refreshRate() : 0.0));
+  refreshHertz_ = shownOn ? shownOn->refreshRate() : 0.0;
+  scheduleRefresh();
+}
+
+void frmStopwatch::scheduleRefresh() {
+  const std::uint32_t sinceStart =
+      services_.ticks.timeGetTime() - static_cast<std::uint32_t>(state_.stopwatch.StartTick);
+  tmrClock_->start(NextRefreshDelayMs(refreshHertz_, sinceStart));
 }
 
 void frmStopwatch::RecordStop() {
@@ -400,8 +408,12 @@ void frmStopwatch::tmrClockTimer() {
     if (state_.options.ShowDigital == 1) lblTime_->setText(FormatSeconds(elapsed, numberLocale_));
     if (state_.options.ShowAnalog == 1) refreshDialIfChanged(elapsed);
   });
-  // A fault here would repeat on every event: report it once until the next Start or Reset.
-  if (!ok) timerFaultReported_ = true;
+  // A fault here would repeat on every event: report it once, and rest until the next Start.
+  if (!ok) {
+    timerFaultReported_ = true;
+    return;
+  }
+  scheduleRefresh();
 }
 
 void frmStopwatch::refreshDialIfChanged(std::int32_t elapsed) {

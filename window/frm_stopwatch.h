@@ -142,6 +142,7 @@ class frmStopwatch final : public QMainWindow {
   void refreshDialIfChanged(std::int32_t elapsed);
   void runCommand(Command command);
   void startRefresh();
+  void scheduleRefresh();
 
   PlatformServices services_;
   WindowState state_;
@@ -149,6 +150,8 @@ class frmStopwatch final : public QMainWindow {
   DialSurface dial_;
   // Whether the periodic event already reported a fault; it stays silent until the next Start or Reset.
   bool timerFaultReported_ = false;
+  // The refresh rate of the screen the window was on at the run's Start.
+  double refreshHertz_ = 0.0;
   // The mode the list was last rendered in, while its lines match the records one to one.
   std::optional<DisplayMode> renderedMode_;
   // What the dial's picture was last composed from by the periodic event. Two elapsed

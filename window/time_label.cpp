@@ -34,8 +34,30 @@ TimeLabel::TimeLabel(const QString& text, QWidget* parent) : QWidget(parent), te
 
 void TimeLabel::setText(const QString& text) {
   if (text == text_) return;
+  const std::optional<QRectF> changed = changedArea(text_, text);
   text_ = text;
-  update();
+  // A running time changes in its last digits: only their pixels are painted and sent to the screen.
+  if (changed) {
+    update(changed->toAlignedRect().adjusted(-1, -1, 1, 1));
+  } else {
+    update();
+  }
+}
+
+std::optional<QRectF> TimeLabel::changedArea(const QString& before, const QString& after) {
+  qsizetype same = 0;
+  while (same < before.size() && same < after.size() && before[same] == after[same]) ++same;
+  QRectF area;
+  for (const QString* text : {&before, &after}) {
+    QPointF pen(0, 0);
+    for (qsizetype i = 0; i < text->size(); ++i) {
+      const std::optional<Glyph> glyph = glyphOf(text->at(i));
+      if (!glyph) return std::nullopt;
+      if (i >= same) area |= glyph->ink.translated(pen + QPointF(0, rawFont_.ascent()));
+      pen += glyph->advance;
+    }
+  }
+  return area;
 }
 
 void TimeLabel::changeEvent(QEvent* event) {
@@ -53,7 +75,7 @@ std::optional<TimeLabel::Glyph> TimeLabel::glyphOf(QChar c) {
   const QList<quint32> indexes = rawFont_.glyphIndexesForString(QString(c));
   if (!NeedsShaping(c) && indexes.size() == 1 && indexes.front() != 0) {
     const QList<QPointF> advances = rawFont_.advancesForGlyphIndexes(indexes);
-    if (advances.size() == 1) glyph = Glyph{indexes.front(), advances.front()};
+    if (advances.size() == 1) glyph = Glyph{indexes.front(), advances.front(), rawFont_.boundingRect(indexes.front())};
   }
   glyphs_.insert(c, glyph);
   return glyph;

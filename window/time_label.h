@@ -5,9 +5,12 @@
 // or shaping the text again. What it shows is what drawing the text would show.
 
 #include <QHash>
+#include <QRectF>
 #include <QRawFont>
 #include <QString>
 #include <QWidget>
+
+#include <optional>
 
 namespace tovira {
 
@@ -29,10 +32,13 @@ class TimeLabel final : public QWidget {
   struct Glyph {
     quint32 index;
     QPointF advance;
+    QRectF ink;  // what it covers, from the pen's place on the baseline
   };
   // The glyph of a character in the label's own font, or none when the font has
   // none or the character needs shaping (then the text is drawn the slow way).
   std::optional<Glyph> glyphOf(QChar c);
+  // Where the label's pixels differ between two texts; none when either must be drawn the slow way.
+  std::optional<QRectF> changedArea(const QString& before, const QString& after);
 
   QString text_;
   QRawFont rawFont_;

@@ -36,13 +36,20 @@ TEST(StopwatchElapsed, FaultsWhenTheTotalLeavesThe32BitRange) {
   EXPECT_EQ(sw.Elapsed(2147482647u), 2147483647);
 }
 
-TEST(RefreshInterval, OneScreenRefreshRoundedDownSixtyHertzWhenUnknown) {
+TEST(NextRefresh, FollowsTheScreensPeriodFromTheStartSixtyHertzWhenUnknown) {
+  const double unknown = std::numeric_limits<double>::quiet_NaN();
   const struct {
     double hertz;
-    int ms;
-  } rows[] = {{60.0, 16}, {59.94, 16}, {50.0, 20}, {144.0, 6}, {2000.0, 1}, {1e300, 1},
-              {0.0, 16}, {0.5, 16}, {-60.0, 16}, {std::numeric_limits<double>::quiet_NaN(), 16}};
-  for (const auto& row : rows) EXPECT_EQ(RefreshIntervalMs(row.hertz), row.ms) << row.hertz;
+    std::uint32_t since;
+    int delay;
+  } rows[] = {
+      {60.0, 0, 17},  {60.0, 17, 16}, {60.0, 33, 17}, {60.0, 50, 17},  // 17, 33, 50, 67: 60 a second
+      {60.0, 40, 10},                                                  // late: the next one due
+      {50.0, 0, 20},  {144.0, 0, 7},  {144.0, 7, 7},  {2000.0, 5, 1},
+      {0.0, 0, 17},   {-60.0, 0, 17}, {unknown, 0, 17},
+      {60.0, 4294967290u, 10},  // a run of 49 days
+  };
+  for (const auto& row : rows) EXPECT_EQ(NextRefreshDelayMs(row.hertz, row.since), row.delay) << row.hertz << " " << row.since;
 }
 
 TEST(StopwatchClear, EmptiesRecordsAndTimeButNotTheRunningFlag) {

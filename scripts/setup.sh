@@ -15,7 +15,7 @@ packages=(
 
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool openbox wmctrl x11-utils imagemagick librsvg2-bin
+  xvfb xauth xdotool openbox wmctrl x11-utils x11-xserver-utils imagemagick librsvg2-bin
   python3
   desktop-file-utils appstream lintian dpkg-dev file
   clang-14 libclang-rt-14-dev valgrind

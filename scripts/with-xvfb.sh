@@ -2,15 +2,20 @@
 # Runs a command on a private Xvfb server (and, with --wm, under openbox).
 # Each call gets its own display and its own authorization cookie, so X11 tests
 # can run side by side without reaching each other's server.
-#   scripts/with-xvfb.sh [--wm] [--size WxH] -- command args...
+#   scripts/with-xvfb.sh [--wm] [--size WxH] [--screens N] -- command args...
+# With --screens, N monitors of that size stand side by side on one X screen, as
+# RandR and its Xinerama view tell every client (Xvfb's own Xinerama stacks its
+# screens on top of each other).
 set -euo pipefail
 
 wm=0
 size=1280x1024
+screens=1
 while [ $# -gt 0 ]; do
   case "$1" in
     --wm) wm=1; shift ;;
     --size) size=$2; shift 2 ;;
+    --screens) screens=$2; shift 2 ;;
     --) shift; break ;;
     *) break ;;
   esac
@@ -38,7 +43,8 @@ for n in $(seq 100 399); do
   xauth -q -f "$XAUTHORITY" add ":$n" . "$cookie"
   # -noreset: without it the server resets when its last client leaves, and a
   # client connecting during that reset is refused.
-  Xvfb ":$n" -auth "$XAUTHORITY" -noreset -screen 0 "${size}x24" -nolisten tcp -dpi 96 >"$work/xvfb.log" 2>&1 &
+  Xvfb ":$n" -auth "$XAUTHORITY" -noreset -screen 0 "$((${size%x*} * screens))x${size#*x}x24" -nolisten tcp \
+    -dpi 96 >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 1 200); do
     kill -0 "$xvfb_pid" 2>/dev/null || break
@@ -52,6 +58,17 @@ done
 flock -u 9
 exec 9>&-
 [ -n "${DISPLAY:-}" ] && [ -n "${xvfb_pid:-}" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2 || true; exit 1; }
+
+if ((screens > 1)); then
+  width=${size%x*} height=${size#*x}
+  # Physical sizes at 96 dpi, so each monitor keeps the screen's resolution.
+  millimetres="$((width * 254 / 960))x$((height * 254 / 960))"
+  for i in $(seq 0 $((screens - 1))); do
+    xrandr --setmonitor "monitor$i" "$width/${millimetres%x*}x$height/${millimetres#*x}+$((i * width))+0" none
+  done
+  # Xvfb's one output would stand for a third monitor over the whole screen.
+  xrandr --fb "$((width * screens))x$height" --output screen --off
+fi
 
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb

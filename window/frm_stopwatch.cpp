@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QWindow>
 #include <QStyleFactory>
 #include <QTimer>
 
@@ -436,6 +437,28 @@ void frmStopwatch::refreshDialIfChanged(std::int32_t elapsed) {
   imgWatch_->update(ChangedArea(before, dial_.image()));
 }
 
+// On a screen of another pixel density the dial is drawn afresh at that density,
+// from the stopwatch's state as a full refresh draws it, rather than enlarged or shrunk.
+void frmStopwatch::followPixelRatio() {
+  const qreal ratio = devicePixelRatioF();
+  if (ratio == dial_.devicePixelRatio()) return;
+  dial_ = DialSurface(DialFaceImage(ratio), DigitStripImage(ratio), ScreenTwipsPerPixel());
+  composedDial_.reset();
+  // The window manager holds the window to the fixed width it was told in the old
+  // screen's pixels, and the toolkit keeps the window's size in those pixels, which
+  // would halve or double it: both are told again in the new screen's pixels.
+  const QSize logicalSize = size();
+  const int width = minimumWidth();
+  setMinimumWidth(0);
+  setMaximumWidth(QWIDGETSIZE_MAX);
+  setFixedWidth(width);
+  if (QWindow* native = windowHandle()) native->resize(logicalSize);
+  EndSilentlyOnFault([this] {
+    RefreshDial(dial_, state_.stopwatch.Elapsed(services_.ticks.timeGetTime()), handSettings());
+  });
+  imgWatch_->update();
+}
+
 HandSettings frmStopwatch::handSettings() const {
   return HandSettings{state_.options.AnalogScale, state_.HandColor, imgWatchRect_.width, imgWatchRect_.height};
 }
@@ -698,6 +721,12 @@ void frmStopwatch::Unload() {
     services_.sound.stop();
     SaveSettings(state_.options, services_.programDirectory);
   });
+}
+
+bool frmStopwatch::event(QEvent* event) {
+  // Sent when the window moves to another screen, whose pixel density may differ.
+  if (event->type() == QEvent::ScreenChangeInternal) followPixelRatio();
+  return QMainWindow::event(event);
 }
 
 void frmStopwatch::closeEvent(QCloseEvent* event) {

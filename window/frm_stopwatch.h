@@ -117,6 +117,7 @@ class frmStopwatch final : public QMainWindow {
   void mnuQuitClick();
 
  protected:
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -140,6 +141,7 @@ class frmStopwatch final : public QMainWindow {
   QRect clientAreaOnScreen() const;
   std::optional<PressTarget> pressTargetOf(const QObject* watched) const;
   void refreshDialIfChanged(std::int32_t elapsed);
+  void followPixelRatio();
   void runCommand(Command command);
   void startRefresh();
   void scheduleRefresh();

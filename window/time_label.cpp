@@ -60,17 +60,18 @@ std::optional<QRectF> TimeLabel::changedArea(const QString& before, const QStrin
   return area;
 }
 
-void TimeLabel::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::FontChange) {
+bool TimeLabel::event(QEvent* event) {
+  // Another font, or another screen whose resolution sizes the font anew.
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::ScreenChangeInternal) {
     rawFont_ = QRawFont();
     glyphs_.clear();
   }
-  QWidget::changeEvent(event);
+  return QWidget::event(event);
 }
 
 std::optional<TimeLabel::Glyph> TimeLabel::glyphOf(QChar c) {
   if (const auto known = glyphs_.constFind(c); known != glyphs_.constEnd()) return *known;
-  if (!rawFont_.isValid()) rawFont_ = QRawFont::fromFont(font());
+  if (!rawFont_.isValid()) rawFont_ = QRawFont::fromFont(QFont(font(), this));
   std::optional<Glyph> glyph;
   const QList<quint32> indexes = rawFont_.glyphIndexesForString(QString(c));
   if (!NeedsShaping(c) && indexes.size() == 1 && indexes.front() != 0) {

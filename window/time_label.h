@@ -1,8 +1,9 @@
 #pragma once
 // The time label. Its text changes at every refresh of a running stopwatch, so
 // painting it must cost next to nothing: the glyphs of the few characters it shows
-// are looked up once per font, and each paint only places them, without laying out
-// or shaping the text again. What it shows is what drawing the text would show.
+// are looked up once per font and screen, each paint only places them, without
+// laying out or shaping the text again, and only the glyphs that changed are
+// repainted. What it shows is what drawing the text would show.
 
 #include <QHash>
 #include <QRectF>
@@ -26,7 +27,7 @@ class TimeLabel final : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   struct Glyph {

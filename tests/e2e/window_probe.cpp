@@ -4,9 +4,9 @@
 // - TOVIRA_E2E_STATE_LOG: after every mouse button or key released, one JSON line with
 //   how many releases the program has seen and what the window shows then: the
 //   buttons' captions and visibility, the lap list's lines and selection, the time
-//   label, the menu check marks, which control has the keyboard focus, and where on
-//   the screen each element (and a spot of bare background) is, so a test knows
-//   where to click.
+//   label, the menu check marks, which control has the keyboard focus, the window's
+//   device pixel ratio, and where each element is on the screen and in the window
+//   (and a spot of bare background), so a test knows where to click and to look.
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -38,7 +38,10 @@ QJsonArray ScreenRect(const QWidget* widget, QRect rect) {
 }
 
 QJsonObject Control(const QWidget* widget) {
-  QJsonObject control{{"shown", widget->isVisible()}, {"rect", ScreenRect(widget, widget->rect())}};
+  const QRect inWindow(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+  QJsonObject control{{"shown", widget->isVisible()},
+                      {"rect", ScreenRect(widget, widget->rect())},
+                      {"inWindow", QJsonArray{inWindow.x(), inWindow.y(), inWindow.width(), inWindow.height()}}};
   if (const auto* button = qobject_cast<const QPushButton*>(widget)) control["text"] = button->text();
   if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(const_cast<QWidget*>(widget))) {
     control["name"] = accessible->text(QAccessible::Name);
@@ -133,6 +136,7 @@ class WindowProbe final : public QObject {
     }
     state["checked"] = checked;
     state["background"] = BareBackground(window->centralWidget());
+    state["ratio"] = window->devicePixelRatioF();
     AppendLine(stateLog_, QJsonDocument(state).toJson(QJsonDocument::Compact));
   }
 

@@ -404,12 +404,10 @@ void frmStopwatch::ResetDial() {
 void frmStopwatch::tmrClockTimer() {
   const auto& sw = state_.stopwatch;
   if (!sw.IsRunning || timerFaultReported_) return;
-  // What changed is painted and sent to the screen right away: this event is the
-  // screen's refresh, and a repaint left for later would cost the program another round.
   const bool ok = Guarded(ErrorCode::ClockTimer, [this, &sw] {
     const std::int32_t elapsed = sw.Elapsed(services_.ticks.timeGetTime());
-    if (state_.options.ShowDigital == 1) lblTime_->repaint(lblTime_->changeText(FormatSeconds(elapsed, numberLocale_)));
-    if (state_.options.ShowAnalog == 1) imgWatch_->repaint(refreshDialIfChanged(elapsed));
+    if (state_.options.ShowDigital == 1) lblTime_->setText(FormatSeconds(elapsed, numberLocale_));
+    if (state_.options.ShowAnalog == 1) refreshDialIfChanged(elapsed);
   });
   // A fault here would repeat on every event: report it once, and rest until the next Start.
   if (!ok) {
@@ -419,7 +417,7 @@ void frmStopwatch::tmrClockTimer() {
   scheduleRefresh();
 }
 
-QRect frmStopwatch::refreshDialIfChanged(std::int32_t elapsed) {
+void frmStopwatch::refreshDialIfChanged(std::int32_t elapsed) {
   // The labels around the current second reach from 2 s before it to 3 s after it.
   CheckedAdd(elapsed, 3000);
   CheckedSub(elapsed, 2000);
@@ -430,13 +428,13 @@ QRect frmStopwatch::refreshDialIfChanged(std::int32_t elapsed) {
                              hand.handColor,      hand.areaWidthTwips,         hand.areaHeightTwips,
                              dial_.lineWidth(),   dial_.generation()};
   }
-  if (wanted && wanted == composedDial_) return {};
+  if (wanted && wanted == composedDial_) return;
   const QImage before = dial_.image();  // shared, not copied: the drawing below detaches the surface's
   RefreshDial(dial_, elapsed, hand);
   announceDialTime(elapsed);
   if (wanted) wanted->generation = dial_.generation();
   composedDial_ = wanted;
-  return ChangedArea(before, dial_.image());
+  imgWatch_->update(ChangedArea(before, dial_.image()));
 }
 
 // On a screen of another pixel density the dial is drawn afresh at that density,

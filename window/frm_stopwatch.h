@@ -140,8 +140,7 @@ class frmStopwatch final : public QMainWindow {
   void setButtonCaptions();
   QRect clientAreaOnScreen() const;
   std::optional<PressTarget> pressTargetOf(const QObject* watched) const;
-  // Recomposes the dial for the time if its picture changes; returns where it changed.
-  QRect refreshDialIfChanged(std::int32_t elapsed);
+  void refreshDialIfChanged(std::int32_t elapsed);
   void followPixelRatio();
   void runCommand(Command command);
   void startRefresh();

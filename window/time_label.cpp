@@ -32,14 +32,16 @@ TimeLabel::TimeLabel(const QString& text, QWidget* parent) : QWidget(parent), te
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TimeLabel::setText(const QString& text) { update(changeText(text)); }
-
-QRect TimeLabel::changeText(const QString& text) {
-  if (text == text_) return {};
+void TimeLabel::setText(const QString& text) {
+  if (text == text_) return;
   const std::optional<QRectF> changed = changedArea(text_, text);
   text_ = text;
   // A running time changes in its last digits: only their pixels are painted and sent to the screen.
-  return changed ? changed->toAlignedRect().adjusted(-1, -1, 1, 1) & rect() : rect();
+  if (changed) {
+    update(changed->toAlignedRect().adjusted(-1, -1, 1, 1));
+  } else {
+    update();
+  }
 }
 
 std::optional<QRectF> TimeLabel::changedArea(const QString& before, const QString& after) {

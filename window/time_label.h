@@ -23,8 +23,6 @@ class TimeLabel final : public QWidget {
 
   const QString& text() const { return text_; }
   void setText(const QString& text);
-  // Sets the text and returns the part of the label to repaint, leaving the repaint to the caller.
-  QRect changeText(const QString& text);
   QString liveAccessibleName() const { return text_; }
 
  protected:

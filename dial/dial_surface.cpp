@@ -6,6 +6,7 @@
 #include <QPen>
 
 #include <cstring>
+#include <utility>
 
 namespace tovira {
 namespace {
@@ -128,10 +129,50 @@ void DialSurface::circle(QPointF centreTwips, double radiusTwips, std::uint32_t 
   const QPointF centre = toPixels(centreTwips);
   const double radius = radiusTwips / tpp_.x;  // a circle, measured along x
   ++generation_;
-  AliasedPainter painter(&image_);
-  painter.setPen(QPen(ColorFromBgr(outlineBgr), lineWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  painter.setBrush(ColorFromBgr(fillBgr_));
-  painter.drawEllipse(centre, radius, radius);
+  const CircleStamp& stamp = stampFor(centre, radius, outlineBgr);
+  // Nothing is antialiased, so a covered pixel is opaque and every other one clear.
+  for (int row = 0; row < stamp.pixels.height(); ++row) {
+    const auto* in = reinterpret_cast<const QRgb*>(stamp.pixels.constScanLine(row));
+    auto* out = reinterpret_cast<QRgb*>(image_.scanLine(stamp.topLeft.y() + row)) + stamp.topLeft.x();
+    for (int x = 0; x < stamp.pixels.width(); ++x) {
+      if (qAlpha(in[x]) != 0) out[x] = in[x];
+    }
+  }
+}
+
+// The hub is drawn at the same place in the same colours on every frame of the
+// hand. Each circle is outlined once, on a clear picture of the surface's own size
+// so that it covers exactly the pixels it would cover drawn on the surface itself.
+const DialSurface::CircleStamp& DialSurface::stampFor(QPointF centre, double radius, std::uint32_t outlineBgr) {
+  for (const CircleStamp& stamp : circleStamps_) {
+    if (stamp.centre == centre && stamp.radius == radius && stamp.lineWidth == lineWidth_ &&
+        stamp.outlineBgr == outlineBgr && stamp.fillBgr == fillBgr_) {
+      return stamp;
+    }
+  }
+  QImage canvas(image_.size(), QImage::Format_ARGB32_Premultiplied);
+  canvas.setDevicePixelRatio(image_.devicePixelRatio());
+  canvas.fill(Qt::transparent);
+  {
+    AliasedPainter painter(&canvas);
+    painter.setPen(QPen(ColorFromBgr(outlineBgr), lineWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(ColorFromBgr(fillBgr_));
+    painter.drawEllipse(centre, radius, radius);
+  }
+  QRect covered;
+  for (int y = 0; y < canvas.height(); ++y) {
+    const auto* pixel = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
+    for (int x = 0; x < canvas.width(); ++x) {
+      if (qAlpha(pixel[x]) != 0) covered |= QRect(x, y, 1, 1);
+    }
+  }
+  // A few distinct circles at most are in use; a surface drawn with ever new ones starts afresh.
+  constexpr std::size_t kMostStamps = 8;
+  if (circleStamps_.size() == kMostStamps) circleStamps_.clear();
+  // A circle wholly off the surface covers nothing (and copy() of an empty rectangle would copy everything).
+  QImage pixels = covered.isEmpty() ? QImage() : canvas.copy(covered);
+  return circleStamps_.emplace_back(
+      CircleStamp{centre, radius, lineWidth_, outlineBgr, fillBgr_, covered.topLeft(), std::move(pixels)});
 }
 
 void DialSurface::line(QPointF fromTwips, QPointF toTwips, std::uint32_t bgr) {

@@ -16,6 +16,7 @@
 #include <QRectF>
 
 #include <cstdint>
+#include <vector>
 
 namespace tovira {
 
@@ -47,7 +48,8 @@ class DialSurface {
   int lineWidth() const { return lineWidth_; }
   void setFillColor(std::uint32_t bgr);
 
-  // Filled with the fill colour, outlined at the current line width.
+  // Filled with the fill colour, outlined at the current line width. The same
+  // circle drawn again costs a copy of its pixels rather than a new outline.
   void circle(QPointF centreTwips, double radiusTwips, std::uint32_t outlineBgr);
   void line(QPointF fromTwips, QPointF toTwips, std::uint32_t bgr);
 
@@ -60,6 +62,18 @@ class DialSurface {
   std::uint64_t generation() const { return generation_; }
 
  private:
+  // A circle as drawn once: its pixels where it covers the surface, transparent elsewhere.
+  struct CircleStamp {
+    QPointF centre;
+    double radius;
+    int lineWidth;
+    std::uint32_t outlineBgr;
+    std::uint32_t fillBgr;
+    QPoint topLeft;  // device pixels
+    QImage pixels;
+  };
+  const CircleStamp& stampFor(QPointF centre, double radius, std::uint32_t outlineBgr);
+
   QPointF toPixels(QPointF twips) const;
   int toDevicePixels(int logicalPixels) const;
 
@@ -70,6 +84,7 @@ class DialSurface {
   int lineWidth_ = 1;
   std::uint32_t fillBgr_ = 0;  // black
   std::uint64_t generation_ = 0;
+  std::vector<CircleStamp> circleStamps_;
 };
 
 }  // namespace tovira

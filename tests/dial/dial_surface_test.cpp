@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+#include <QPen>
+
 namespace tovira {
 namespace {
 
@@ -84,6 +87,43 @@ TEST(DialSurface, GenerationGrowsWithEveryChangeOfThePicture) {
   EXPECT_TRUE(grew()) << "circle";
   surface.line({0, 0}, {100, 0}, 0);
   EXPECT_TRUE(grew()) << "line";
+}
+
+// Circles are outlined once and then copied: every drawing, the first and the
+// repeated ones, must cover exactly the pixels a painter covers on the surface itself.
+TEST(DialSurface, CirclesCoverWhatAPainterCoversEveryTime) {
+  struct Row {
+    QPointF centreTwips;
+    double radiusTwips;
+    int lineWidth;
+    std::uint32_t outline, fill;
+  };
+  const Row rows[] = {
+      {{1875, 1875}, 90, 1, 0x00FF00FF, 0x00FF00FF},    // the hub, off the pixel grid
+      {{1905, 1905}, 90, 2, 0x007E7E7E, 0x007E7E7E},    // its shadow, at the width the hand leaves
+      {{1877.5, 1871.25}, 97.5, 3, 0x000000FF, 0x00FF0000},  // outline and fill differ
+      {{-30, 3700}, 150, 2, 0x0000FF00, 0x0000FF00},    // over two edges
+      {{-3000, -3000}, 150, 2, 0x0000FF00, 0x0000FF00}  // wholly off the surface
+  };
+  for (const int ratio : {1, 2}) {
+    DialSurface surface = testing::MakeSurface({15.0, 15.0}, ratio);
+    QImage expected = surface.image().convertToFormat(QImage::Format_RGB32);
+    for (int pass = 0; pass < 2; ++pass) {
+      for (const Row& row : rows) {
+        surface.setLineWidth(row.lineWidth);
+        surface.setFillColor(row.fill);
+        surface.circle(row.centreTwips, row.radiusTwips, row.outline);
+        QPainter painter(&expected);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(ColorFromBgr(row.outline), row.lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(ColorFromBgr(row.fill));
+        painter.drawEllipse(row.centreTwips / 15.0, row.radiusTwips / 15.0, row.radiusTwips / 15.0);
+        painter.end();
+        ASSERT_EQ(surface.image(), expected) << "ratio " << ratio << " pass " << pass << " centre "
+                                             << row.centreTwips.x() << "," << row.centreTwips.y();
+      }
+    }
+  }
 }
 
 TEST(DialSurface, CopiesAtTheDevicePixelRatioOfTheFace) {

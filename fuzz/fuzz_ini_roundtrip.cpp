@@ -36,14 +36,17 @@ bool LineEndsFollowTheFile(std::string_view before, std::string_view after) {
   return added('\r') == added('\n');
 }
 
-// The (section, key) names found in the file, for comparing before and after.
+// The (section, key) names found in the file that a caller can ask for, for comparing
+// before and after. A name cut at a NUL may end in blanks; every lookup drops those,
+// so such a name cannot be asked for.
 std::set<std::pair<std::string, std::string>> NamedKeys(const std::vector<ModelLine>& lines) {
   std::set<std::pair<std::string, std::string>> names;
   std::string_view section;
   for (const ModelLine& line : lines) {
     if (names.size() == kMaxComparedKeys) break;
     if (line.kind == ModelLine::Kind::Header) section = line.name;
-    if (line.kind != ModelLine::Kind::Other && line.kind != ModelLine::Kind::Header && CanNameKey(line.name)) {
+    if (line.kind != ModelLine::Kind::Other && line.kind != ModelLine::Kind::Header && CanNameKey(line.name) &&
+        TrimBlanks(line.name) == line.name && TrimBlanks(section) == section) {
       names.emplace(std::string(section), std::string(line.name));
     }
   }

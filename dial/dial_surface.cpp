@@ -35,6 +35,11 @@ class AliasedPainter : public QPainter {
   explicit AliasedPainter(QImage* image) : QPainter(image) { setRenderHint(QPainter::Antialiasing, false); }
 };
 
+// Every outline and line is solid with round ends, its width in logical pixels.
+QPen RoundPen(std::uint32_t bgr, int width) {
+  return QPen(ColorFromBgr(bgr), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
 }  // namespace
 
 QColor ColorFromBgr(std::uint32_t bgr) {
@@ -153,19 +158,19 @@ const DialSurface::CircleStamp& DialSurface::stampFor(QPointF centre, double rad
   QImage canvas(image_.size(), QImage::Format_ARGB32_Premultiplied);
   canvas.setDevicePixelRatio(image_.devicePixelRatio());
   canvas.fill(Qt::transparent);
+  const QImage clear = canvas;  // shared until the painter detaches the canvas
   {
     AliasedPainter painter(&canvas);
-    painter.setPen(QPen(ColorFromBgr(outlineBgr), lineWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(RoundPen(outlineBgr, lineWidth_));
     painter.setBrush(ColorFromBgr(fillBgr_));
     painter.drawEllipse(centre, radius, radius);
   }
-  QRect covered;
-  for (int y = 0; y < canvas.height(); ++y) {
-    const auto* pixel = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
-    for (int x = 0; x < canvas.width(); ++x) {
-      if (qAlpha(pixel[x]) != 0) covered |= QRect(x, y, 1, 1);
-    }
-  }
+  // The changed area comes in logical pixels: its device pixels may hold a few clear ones more.
+  const QRect logical = ChangedArea(clear, canvas);
+  const qreal ratio = canvas.devicePixelRatio();
+  const QRect covered = QRectF(QPointF(logical.topLeft()) * ratio, QSizeF(logical.size()) * ratio)
+                            .toAlignedRect()
+                            .intersected(canvas.rect());
   // A few distinct circles at most are in use; a surface drawn with ever new ones starts afresh.
   constexpr std::size_t kMostStamps = 8;
   if (circleStamps_.size() == kMostStamps) circleStamps_.clear();
@@ -180,7 +185,7 @@ void DialSurface::line(QPointF fromTwips, QPointF toTwips, std::uint32_t bgr) {
   const QPointF to = toPixels(toTwips);
   ++generation_;
   AliasedPainter painter(&image_);
-  painter.setPen(QPen(ColorFromBgr(bgr), lineWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setPen(RoundPen(bgr, lineWidth_));
   painter.drawLine(from, to);
 }
 

@@ -157,15 +157,16 @@ void SdlSoundPlayer::closeDevice() {
 }
 
 bool SdlSoundPlayer::deviceReady() {
-  if (state_ == DeviceState::NotTried || state_ == DeviceState::Closed) {
-    state_ = openDevice() ? DeviceState::Open : DeviceState::Unavailable;
+  if (state_ != DeviceState::Open) {
+    state_ = openDevice() ? DeviceState::Open : DeviceState::NotStarted;
   }
   return state_ == DeviceState::Open;
 }
 
 bool SdlSoundPlayer::openDevice() {
-  if (state_ == DeviceState::NotTried && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    return false;
+  if (state_ == DeviceState::NotStarted) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   }
   SDL_AudioSpec wanted{};
   wanted.freq = kWantedFrequency;

@@ -12,8 +12,11 @@ namespace tovira {
 
 // The device is opened by playLoop and closed by stop: SDL's audio thread keeps
 // running for a paused device, feeding it silence, and would wake a stopped
-// stopwatch many times a second. A machine whose device cannot be opened is tried
-// once and then stays silent.
+// stopwatch many times a second. A device that cannot be opened (another program
+// holds it, the sound server is restarting) is tried again at the next playLoop.
+//
+// SDL installs no signal handlers of its own: they would take the desktop's request
+// to end the program (SIGTERM at logout) away from it.
 class SdlSoundPlayer final : public SoundPlayer {
  public:
   SdlSoundPlayer() = default;
@@ -25,7 +28,8 @@ class SdlSoundPlayer final : public SoundPlayer {
   void stop() override;
 
  private:
-  enum class DeviceState { NotTried, Closed, Open, Unavailable };
+  // NotStarted: SDL's audio subsystem is down; Closed: up, without a device.
+  enum class DeviceState { NotStarted, Closed, Open };
 
   // The format the device granted, which every image is converted to.
   struct DeviceFormat {
@@ -41,7 +45,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   // Runs on SDL's audio thread with the device locked.
   static void fillFromLoop(void* player, std::uint8_t* stream, int length);
 
-  DeviceState state_ = DeviceState::NotTried;
+  DeviceState state_ = DeviceState::NotStarted;
   std::uint32_t device_ = 0;
   DeviceFormat format_;
 

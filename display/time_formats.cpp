@@ -127,6 +127,24 @@ QLocale NumberLocale() {
   return locale;
 }
 
+std::u16string_view SeparatorStandIns(char16_t separator) {
+  switch (separator) {
+    case u'\u2007':  // figure space
+    case u'\u2008':  // punctuation space
+    case u'\u2009':  // thin space
+    case u'\u200A':  // hair space
+    case u'\u202F':  // narrow no-break space
+      return u"\u00A0 ";
+    case u'\u00A0':  // no-break space
+      return u" ";
+    case u'\u2019':  // right single quotation mark
+    case u'\u02BC':  // modifier letter apostrophe
+      return u"'";
+    default:
+      return {};
+  }
+}
+
 QString FormatSeconds(std::int32_t x, const QLocale& locale) {
   Line line;
   AddSeconds(line, x, SymbolsOf(locale));

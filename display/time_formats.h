@@ -14,11 +14,18 @@
 #include <QLocale>
 #include <QString>
 #include <cstdint>
+#include <string_view>
 
 namespace tovira {
 
 // The user's number settings, with the grouping separator always in use.
 QLocale NumberLocale();
+
+// Half-width characters of the same meaning as a separator, the likeliest first,
+// for a list font that lacks the separator or does not draw it one cell wide (the
+// columns would drift): a no-break or plain space for the narrow, thin and figure
+// spaces, an apostrophe for U+2019. Empty for every other character.
+std::u16string_view SeparatorStandIns(char16_t separator);
 
 // x / 1000 with the pattern "#,##0.000": groups of three digits with the
 // locale's separator, the locale's decimal point, exactly three decimals.

@@ -8,8 +8,22 @@ int LapListModel::rowCount(const QModelIndex& parent) const {
 
 QVariant LapListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= lines_.size()) return {};
-  if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) return lines_.at(index.row());
+  if (role == Qt::DisplayRole) return shown(lines_.at(index.row()));
+  if (role == Qt::AccessibleTextRole) return lines_.at(index.row());
   return {};
+}
+
+QString LapListModel::shown(const QString& line) const {
+  if (standIns_.isEmpty()) return line;
+  QString text = line;
+  for (QChar& c : text) c = standIns_.value(c, c);
+  return text;
+}
+
+void LapListModel::setStandIns(QHash<QChar, QChar> standIns) {
+  if (standIns == standIns_) return;
+  standIns_ = std::move(standIns);
+  if (!lines_.isEmpty()) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole});
 }
 
 void LapListModel::clear() {

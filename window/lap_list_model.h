@@ -1,7 +1,12 @@
 #pragma once
 // The lines of the lap list. Lines are only ever cleared or added at the end.
+//
+// They are shown with some characters replaced by stand-ins of the same meaning
+// where the list's font cannot draw the locale's own separators one cell wide;
+// screen readers read the lines as written.
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QStringList>
 
 namespace tovira {
@@ -19,8 +24,14 @@ class LapListModel final : public QAbstractListModel {
   void addLines(QStringList lines);
   const QStringList& lines() const { return lines_; }
 
+  // Each key character is shown as its value.
+  void setStandIns(QHash<QChar, QChar> standIns);
+
  private:
+  QString shown(const QString& line) const;
+
   QStringList lines_;
+  QHash<QChar, QChar> standIns_;
 };
 
 }  // namespace tovira

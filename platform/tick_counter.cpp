@@ -3,14 +3,21 @@
 #include <time.h>
 
 namespace tovira {
+namespace {
 
-std::uint32_t BootClockTickCounter::timeGetTime() {
+std::uint32_t Millis(clockid_t clock) {
   timespec now{};
-  clock_gettime(CLOCK_BOOTTIME, &now);
+  clock_gettime(clock, &now);
   const auto millis = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
                       static_cast<std::uint64_t>(now.tv_nsec) / 1'000'000u;
   // Unsigned narrowing keeps the low 32 bits: the counter wraps like a 32-bit tick count.
   return static_cast<std::uint32_t>(millis);
 }
+
+}  // namespace
+
+std::uint32_t BootClockTickCounter::timeGetTime() { return Millis(CLOCK_BOOTTIME); }
+
+std::uint32_t BootClockTickCounter::inputClockNow() { return Millis(CLOCK_MONOTONIC); }
 
 }  // namespace tovira

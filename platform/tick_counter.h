@@ -9,13 +9,17 @@ class TickCounter {
  public:
   virtual ~TickCounter() = default;
   virtual std::uint32_t timeGetTime() = 0;
+  // Milliseconds, modulo 2^32, of the clock the window system stamps input events with.
+  virtual std::uint32_t inputClockNow() = 0;
 };
 
 // Milliseconds of CLOCK_BOOTTIME modulo 2^32: keeps counting while the machine
-// is suspended, so a run that spans a suspend measures real time.
+// is suspended, so a run that spans a suspend measures real time. X servers stamp
+// input with CLOCK_MONOTONIC's milliseconds, the input clock.
 class BootClockTickCounter final : public TickCounter {
  public:
   std::uint32_t timeGetTime() override;
+  std::uint32_t inputClockNow() override;
 };
 
 }  // namespace tovira

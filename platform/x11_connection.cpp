@@ -1,6 +1,7 @@
 #include "platform/x11_connection.h"
 
 #include <QGuiApplication>
+#include <QWindow>
 
 namespace tovira::x11 {
 
@@ -43,6 +44,17 @@ xcb_window_t RootWindow(xcb_connection_t* connection) {
     xcb_screen_next(&screens);
   }
   return screens.data->root;
+}
+
+std::optional<QPoint> RootOrigin(const QWindow* window) {
+  xcb_connection_t* connection = QtConnection();
+  if (connection == nullptr || window == nullptr || window->handle() == nullptr) return std::nullopt;
+  const auto cookie = xcb_translate_coordinates(connection, static_cast<xcb_window_t>(window->winId()),
+                                                RootWindow(connection), 0, 0);
+  const Reply<xcb_translate_coordinates_reply_t> reply(
+      xcb_translate_coordinates_reply(connection, cookie, nullptr));
+  if (!reply) return std::nullopt;
+  return QPoint(reply->dst_x, reply->dst_y);
 }
 
 xcb_atom_t Atom(xcb_connection_t* connection, QByteArrayView name) {

@@ -4,10 +4,14 @@
 #include <xcb/xcb.h>
 
 #include <QByteArrayView>
+#include <QPoint>
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
+
+class QWindow;
 
 namespace tovira::x11 {
 
@@ -36,6 +40,10 @@ xcb_connection_t* QtConnection();
 
 // The root window of the screen Qt's connection was opened for.
 xcb_window_t RootWindow(xcb_connection_t* connection);
+
+// Where the window's top-left pixel is in the root window, as the X server has it;
+// none without an X11 connection or a native window.
+std::optional<QPoint> RootOrigin(const QWindow* window);
 
 // The atom of the name, XCB_ATOM_NONE if the server cannot give one.
 xcb_atom_t Atom(xcb_connection_t* connection, QByteArrayView name);

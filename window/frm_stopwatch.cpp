@@ -13,19 +13,21 @@
 #include "platform/sound_player.h"
 #include "platform/tick_counter.h"
 #include "platform/window_stacking.h"
+#include "platform/x11_connection.h"
 #include "resources/artwork.h"
 #include "window/lap_list_model.h"
 #include "window/lap_list_view.h"
 #include "window/settings.h"
 #include "window/time_label.h"
+#include "window/timed_push_button.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QProxyStyle>
+#include <QRawFont>
 #include <QScreen>
 #include <QWindow>
 #include <QStyleFactory>
@@ -141,13 +143,14 @@ void frmStopwatch::createControls() {
   // The push buttons are painted in their own colours, whatever the desktop's style.
   QStyle* buttonStyle = QStyleFactory::create(QStringLiteral("Fusion"));
   buttonStyle->setParent(this);
-  auto makeButton = [&](const char* name, const char16_t* caption, std::uint32_t bgr, void (frmStopwatch::*click)()) {
-    auto* button = new QPushButton(QString::fromUtf16(caption), client_);
+  auto makeButton = [&](const char* name, const char16_t* caption, std::uint32_t bgr,
+                        void (frmStopwatch::*click)(InputTime)) {
+    auto* button = new TimedPushButton(QString::fromUtf16(caption), client_);
     button->setObjectName(QString::fromLatin1(name));
     button->setStyle(buttonStyle);
     button->setFont(JapaneseFont(10.5));
     PaintBackground(button, ColorFromBgr(bgr));
-    connect(button, &QPushButton::clicked, this, click);
+    connect(button, &QPushButton::clicked, this, [this, button, click] { (this->*click)(button->inputTime()); });
     return button;
   };
 
@@ -165,6 +168,7 @@ void frmStopwatch::createControls() {
   lstLap_->setObjectName(QStringLiteral("lstLap"));
   lstLap_->setModel(lapModel_);
   lstLap_->setFont(JapaneseFont(15.75));
+  chooseLapStandIns();
   connect(lstLap_, &LapListView::mousePressed, this,
           [this](QMouseEvent* event) { HandleMouse(PressTarget::LapList, *event); });
   connect(lstLap_, &LapListView::mouseDoubleClicked, this,
@@ -290,6 +294,37 @@ void frmStopwatch::createMenus() {
   addMenuItem(help, u"mnuShowHelp", QStringLiteral("Crew"), false, false, nullptr);
 }
 
+void frmStopwatch::setNumberLocale(const QLocale& locale) {
+  numberLocale_ = locale;
+  chooseLapStandIns();
+}
+
+// The lines are laid out in cells of the list's font, a digit's width each. A
+// separator that the font lacks (another font would draw it) or draws wider or
+// narrower than that is shown as a stand-in of the same meaning that it does draw
+// one cell wide, so that long times stand under short ones.
+void frmStopwatch::chooseLapStandIns() {
+  const QRawFont font = QRawFont::fromFont(lstLap_->font());
+  const auto advance = [&](QChar c) -> std::optional<qreal> {
+    if (!font.supportsCharacter(c)) return std::nullopt;
+    const QList<QPointF> advances = font.advancesForGlyphIndexes(font.glyphIndexesForString(QString(c)));
+    return advances.size() == 1 ? std::optional(advances.front().x()) : std::nullopt;
+  };
+  const std::optional<qreal> cell = advance(QLatin1Char('0'));
+  const auto drawsOneCell = [&](QChar c) { return cell && advance(c) == cell; };
+  QHash<QChar, QChar> standIns;
+  for (const QChar separator : numberLocale_.groupSeparator() + numberLocale_.decimalPoint()) {
+    if (drawsOneCell(separator)) continue;
+    for (const char16_t candidate : SeparatorStandIns(separator.unicode())) {
+      if (drawsOneCell(QChar(candidate))) {
+        standIns.insert(separator, QChar(candidate));
+        break;
+      }
+    }
+  }
+  lapModel_->setStandIns(std::move(standIns));
+}
+
 // ---- Geometry -------------------------------------------------------------------------------
 
 TwipsPerPixel frmStopwatch::twipsPerPixel() const { return ScreenTwipsPerPixel(this); }
@@ -316,11 +351,18 @@ void frmStopwatch::setButtonCaptions() {
   cmdLap_->setText(QString::fromUtf16(running ? kRunningLap : kStoppedLap));
 }
 
-void frmStopwatch::cmdStartClick() {
-  Guarded(ErrorCode::StartClick, [this] {
+std::uint32_t frmStopwatch::readTicks(InputTime inputTime) {
+  if (!inputTime) return services_.ticks.timeGetTime();
+  // Both clocks read back to back, so the event's age on one carries over to the other.
+  const std::uint32_t inputNow = services_.ticks.inputClockNow();
+  return TickAtInput(services_.ticks.timeGetTime(), inputNow, *inputTime);
+}
+
+void frmStopwatch::cmdStartClick(InputTime inputTime) {
+  Guarded(ErrorCode::StartClick, [this, inputTime] {
     auto& sw = state_.stopwatch;
     if (!sw.IsRunning) {
-      sw.Start(services_.ticks.timeGetTime());
+      sw.Start(readTicks(inputTime));
       timerFaultReported_ = false;
       setButtonCaptions();
       startRefresh();
@@ -331,7 +373,7 @@ void frmStopwatch::cmdStartClick() {
         services_.sound.playLoop(state_.TickSound);
       }
     } else {
-      RecordStop();
+      RecordStop(inputTime);
       sw.IsRunning = false;
       tmrClock_->stop();
       setButtonCaptions();
@@ -343,20 +385,39 @@ void frmStopwatch::cmdStartClick() {
 
 // The client area below the menu bar in the screen's own pixels. Taken from where
 // the area really is rather than from the frame's size, since window managers give
-// frames bottom edges thicker than their sides.
+// frames bottom edges thicker than their sides. The window's place comes from the
+// window system itself: on a desktop whose monitors have different scale factors,
+// the toolkit's logical coordinates scaled by one factor are right for one monitor only.
 QRect frmStopwatch::clientAreaOnScreen() const {
   const qreal ratio = devicePixelRatioF();
-  const QRectF logical(client_->mapToGlobal(QPoint(0, 0)), client_->size());
-  return QRect(QPoint(qRound(logical.left() * ratio), qRound(logical.top() * ratio)),
-               QSize(qRound(logical.width() * ratio), qRound(logical.height() * ratio)));
+  const QPoint inWindow = client_->mapTo(this, QPoint(0, 0));
+  const QPoint windowOrigin = x11::RootOrigin(windowHandle()).value_or(mapToGlobal(QPoint(0, 0)) * ratio);
+  return QRect(windowOrigin + QPoint(qRound(inWindow.x() * ratio), qRound(inWindow.y() * ratio)),
+               QSize(qRound(client_->width() * ratio), qRound(client_->height() * ratio)));
 }
 
-// Once per refresh of the screen the window is on: a screen shows no more, and a
-// stopped stopwatch has no timer at all.
+// Once per refresh of the screen the window is on, and only while the window is
+// shown: a screen shows no more, and a stopped stopwatch has no timer at all.
 void frmStopwatch::startRefresh() {
   const QScreen* shownOn = screen();
   refreshHertz_ = shownOn ? shownOn->refreshRate() : 0.0;
-  scheduleRefresh();
+  if (shownOnScreen()) scheduleRefresh();
+}
+
+bool frmStopwatch::shownOnScreen() const {
+  const QWindow* native = windowHandle();
+  return native != nullptr && native->isExposed();
+}
+
+// Minimised, on another workspace or unmapped, the window shows nothing, so the
+// refresh rests; shown again, it catches up with the time at once.
+void frmStopwatch::followExposure() {
+  if (!state_.stopwatch.IsRunning || timerFaultReported_) return;
+  if (!shownOnScreen()) {
+    tmrClock_->stop();
+  } else if (!tmrClock_->isActive()) {
+    tmrClockTimer();
+  }
 }
 
 void frmStopwatch::scheduleRefresh() {
@@ -365,22 +426,22 @@ void frmStopwatch::scheduleRefresh() {
   tmrClock_->start(NextRefreshDelayMs(refreshHertz_, sinceStart));
 }
 
-void frmStopwatch::RecordStop() {
-  Guarded(ErrorCode::RecordStop, [this] {
+void frmStopwatch::RecordStop(InputTime inputTime) {
+  Guarded(ErrorCode::RecordStop, [this, inputTime] {
     auto& sw = state_.stopwatch;
     if (!sw.IsRunning) return;
-    const std::int32_t elapsed = sw.Elapsed(services_.ticks.timeGetTime());
+    const std::int32_t elapsed = sw.Elapsed(readTicks(inputTime));
     sw.LapTimes.push_back(elapsed);
     RenderCurrentMode();
     sw.AccumulatedTime = elapsed;
   });
 }
 
-void frmStopwatch::cmdLapClick() {
-  Guarded(ErrorCode::LapClick, [this] {
+void frmStopwatch::cmdLapClick(InputTime inputTime) {
+  Guarded(ErrorCode::LapClick, [this, inputTime] {
     auto& sw = state_.stopwatch;
     if (sw.IsRunning) {
-      sw.LapTimes.push_back(sw.Elapsed(services_.ticks.timeGetTime()));
+      sw.LapTimes.push_back(sw.Elapsed(readTicks(inputTime)));
       RenderCurrentMode();
       return;
     }
@@ -414,7 +475,7 @@ void frmStopwatch::tmrClockTimer() {
     timerFaultReported_ = true;
     return;
   }
-  scheduleRefresh();
+  if (shownOnScreen()) scheduleRefresh();
 }
 
 void frmStopwatch::refreshDialIfChanged(std::int32_t elapsed) {
@@ -609,22 +670,22 @@ void frmStopwatch::mnuSoundOffClick() { SetSoundMode(0); }
 
 // ---- Mouse input ----------------------------------------------------------------------------
 
-void frmStopwatch::runCommand(Command command) {
+void frmStopwatch::runCommand(Command command, InputTime inputTime) {
   switch (command) {
-    case Command::StartClick: cmdStartClick(); break;
-    case Command::LapClick: cmdLapClick(); break;
+    case Command::StartClick: cmdStartClick(inputTime); break;
+    case Command::LapClick: cmdLapClick(inputTime); break;
     case Command::ShowButtonClick: mnuShowButtonClick(); break;
   }
 }
 
-void frmStopwatch::HandlePress(PressTarget target, MouseButton button) {
+void frmStopwatch::HandlePress(PressTarget target, MouseButton button, InputTime inputTime) {
   const InputState input{state_.options.BehaviorMode, state_.stopwatch.IsRunning, mnuShowButton_->isChecked()};
-  for (const Command command : CommandsForPress(target, button, input)) runCommand(command);
+  for (const Command command : CommandsForPress(target, button, input)) runCommand(command, inputTime);
 }
 
-void frmStopwatch::HandleDoubleClick() {
+void frmStopwatch::HandleDoubleClick(InputTime inputTime) {
   const InputState input{state_.options.BehaviorMode, state_.stopwatch.IsRunning, mnuShowButton_->isChecked()};
-  for (const Command command : CommandsForDoubleClick(input)) runCommand(command);
+  for (const Command command : CommandsForDoubleClick(input)) runCommand(command, inputTime);
 }
 
 std::optional<PressTarget> frmStopwatch::pressTargetOf(const QObject* watched) const {
@@ -637,15 +698,20 @@ std::optional<PressTarget> frmStopwatch::pressTargetOf(const QObject* watched) c
 void frmStopwatch::HandleMouse(PressTarget target, const QMouseEvent& event) {
   EndSilentlyOnFault([&] {
     // Only the left button double-clicks; any other second press is a press.
+    const auto inputTime = static_cast<std::uint32_t>(event.timestamp());
     if (event.type() == QEvent::MouseButtonDblClick && event.button() == Qt::LeftButton) {
-      HandleDoubleClick();
+      HandleDoubleClick(inputTime);
     } else {
-      HandlePress(target, ButtonNumber(event.button()));
+      HandlePress(target, ButtonNumber(event.button()), inputTime);
     }
   });
 }
 
 bool frmStopwatch::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Expose && watched == windowHandle()) {
+    followExposure();
+    return false;
+  }
   if (watched == client_ && event->type() == QEvent::Resize) {
     FormResize();
     return false;
@@ -715,12 +781,22 @@ void frmStopwatch::ReadTickSound() {
 }
 
 void frmStopwatch::Unload() {
+  if (std::exchange(unloaded_, true)) return;
   // Closing while running also lets go of the pointer.
   services_.cursor.release();
   Guarded(ErrorCode::Unload, [this] {
     services_.sound.stop();
     SaveSettings(state_.options, services_.programDirectory);
   });
+}
+
+// The native window exists from the first show on; its exposure tells whether anything shows.
+void frmStopwatch::showEvent(QShowEvent* event) {
+  if (QWindow* native = windowHandle()) {
+    native->removeEventFilter(this);
+    native->installEventFilter(this);
+  }
+  QMainWindow::showEvent(event);
 }
 
 bool frmStopwatch::event(QEvent* event) {

@@ -25,7 +25,6 @@ class QAction;
 class QLabel;
 class QMouseEvent;
 class QMenu;
-class QPushButton;
 class QTimer;
 
 namespace tovira {
@@ -37,6 +36,7 @@ class LapListView;
 class SoundPlayer;
 class TickCounter;
 class TimeLabel;
+class TimedPushButton;
 class WindowStacking;
 struct HandSettings;
 
@@ -67,15 +67,17 @@ class frmStopwatch final : public QMainWindow {
   const DialSurface& dial() const { return dial_; }
   const LapListModel& lapLines() const { return *lapModel_; }
   // Number formatting for the label and the list; the system's by default.
-  void setNumberLocale(const QLocale& locale) { numberLocale_ = locale; }
+  void setNumberLocale(const QLocale& locale);
 
   // The Load event: applies the saved options. Runs once, before the window is first shown.
   void Load();
 
-  // Stopwatch commands and the periodic refresh.
-  void cmdStartClick();
-  void cmdLapClick();
-  void RecordStop();
+  // Stopwatch commands and the periodic refresh. A command set off by an input event
+  // is given the event's time stamp and reads the tick counter at that moment.
+  using InputTime = std::optional<std::uint32_t>;
+  void cmdStartClick(InputTime inputTime = std::nullopt);
+  void cmdLapClick(InputTime inputTime = std::nullopt);
+  void RecordStop(InputTime inputTime = std::nullopt);
   void tmrClockTimer();
 
   // Display modes: the renderers (Clicks of the four mode items) and the option operation.
@@ -110,8 +112,8 @@ class frmStopwatch final : public QMainWindow {
   void mnuSoundOffClick();
 
   // Mouse input on the background, the label, the list and the dial.
-  void HandlePress(PressTarget target, MouseButton button);
-  void HandleDoubleClick();
+  void HandlePress(PressTarget target, MouseButton button, InputTime inputTime = std::nullopt);
+  void HandleDoubleClick(InputTime inputTime = std::nullopt);
   void HandleMouse(PressTarget target, const QMouseEvent& event);
 
   void mnuQuitClick();
@@ -120,6 +122,7 @@ class frmStopwatch final : public QMainWindow {
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void createControls();
@@ -128,9 +131,11 @@ class frmStopwatch final : public QMainWindow {
   void announceDialTime(std::int32_t elapsed);
   QAction* addMenuItem(QMenu* menu, QStringView name, const QString& caption, bool checked, bool enabled,
                        void (frmStopwatch::*click)());
+  void chooseLapStandIns();
   void RenderLapList(DisplayMode mode);
   void RenderCurrentMode();
   void ResetDial();
+  // Stops the sound, lets go of the pointer and writes the settings, once.
   void Unload();
   void ReadTickSound();
   HandSettings handSettings() const;
@@ -142,7 +147,10 @@ class frmStopwatch final : public QMainWindow {
   std::optional<PressTarget> pressTargetOf(const QObject* watched) const;
   void refreshDialIfChanged(std::int32_t elapsed);
   void followPixelRatio();
-  void runCommand(Command command);
+  void runCommand(Command command, InputTime inputTime);
+  std::uint32_t readTicks(InputTime inputTime);
+  bool shownOnScreen() const;
+  void followExposure();
   void startRefresh();
   void scheduleRefresh();
 
@@ -152,6 +160,7 @@ class frmStopwatch final : public QMainWindow {
   DialSurface dial_;
   // Whether the periodic event already reported a fault; it stays silent until the next Start or Reset.
   bool timerFaultReported_ = false;
+  bool unloaded_ = false;
   // The refresh rate of the screen the window was on at the run's Start.
   double refreshHertz_ = 0.0;
   // The mode the list was last rendered in, while its lines match the records one to one.
@@ -174,11 +183,11 @@ class frmStopwatch final : public QMainWindow {
   // Controls, with their geometry in twips (the pixels follow the screen's twips per pixel).
   QWidget* client_ = nullptr;
   QLabel* imgNumber_ = nullptr;
-  QPushButton* cmdLap_ = nullptr;
+  TimedPushButton* cmdLap_ = nullptr;
   QTimer* tmrClock_ = nullptr;
   LapListView* lstLap_ = nullptr;
   LapListModel* lapModel_ = nullptr;
-  QPushButton* cmdStart_ = nullptr;
+  TimedPushButton* cmdStart_ = nullptr;
   DialView* imgWatch_ = nullptr;
   TimeLabel* lblTime_ = nullptr;
   TwipsRect cmdLapRect_ = design::kCmdLap;

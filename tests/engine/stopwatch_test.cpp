@@ -52,6 +52,23 @@ TEST(NextRefresh, FollowsTheScreensPeriodFromTheStartSixtyHertzWhenUnknown) {
   for (const auto& row : rows) EXPECT_EQ(NextRefreshDelayMs(row.hertz, row.since), row.delay) << row.hertz << " " << row.since;
 }
 
+TEST(TickAtInput, TakesTheEventsAgeOffTheReadingWithinOneSecondOnly) {
+  const struct {
+    std::uint32_t tickNow, inputNow, eventTime, reading;
+  } rows[] = {
+      {5000, 900, 880, 4980},                   // 20 ms old
+      {5000, 900, 900, 5000},                   // stamped just now
+      {5000, 900, 4294967196u, 4000},           // the input clock wrapped since: 1000 ms old
+      {10, 70000, 69950, 4294967256u},          // the reading wraps back over 0
+      {5000, 900, 4294967195u, 5000},           // 1001 ms old: another clock
+      {5000, 900, 901, 5000},                   // from the future
+      {5000, 900, 0x80000384u, 5000},           // half the clock's range away
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(TickAtInput(row.tickNow, row.inputNow, row.eventTime), row.reading) << row.eventTime;
+  }
+}
+
 TEST(StopwatchClear, EmptiesRecordsAndTimeButNotTheRunningFlag) {
   Stopwatch sw;
   sw.Start(10);

@@ -20,8 +20,11 @@ class FakeTickCounter final : public TickCounter {
     now += step;
     return reading;
   }
+  std::uint32_t inputClockNow() override { return inputNow; }
   std::uint32_t now = 1000;
   std::uint32_t step = 0;  // advance per reading, for runs driven by the real event loop
+  // Far from the small timestamps of made-up test events, so those read the counter at handling.
+  std::uint32_t inputNow = 0x80000000u;
 };
 
 class FakeSoundPlayer final : public SoundPlayer {

@@ -221,6 +221,39 @@ class WindowDefinitionTest : public QObject {
     QCOMPARE(f.window->lapLines().lines().last(), QStringLiteral(" 1時 2分 3秒456"));
     QCOMPARE(list->currentIndex().row(), 2);
   }
+
+  // The lines are as wide as each other in the list's font in every locale, long
+  // times and short; where the font cannot draw a separator one cell wide, the line
+  // shows a stand-in and screen readers still get the locale's own text.
+  void lapColumnsLineUpInEveryLocale() {
+    const struct {
+      const char* locale;
+      QChar group;
+      QChar shownGroup;
+    } rows[] = {
+        {"en_US", u',', u','},       {"de_DE", u'.', u'.'},       {"ja_JP", u',', u','},
+        {"de_CH", u'\u2019', u'\''}, {"fr_FR", u'\u202F', u'\u00A0'},
+    };
+    for (const auto& row : rows) {
+      WindowFixture f;
+      f.window->setNumberLocale(QLocale(QString::fromLatin1(row.locale)));
+      f.stopwatch().LapTimes = {5000, 1234567, 99999999};
+      auto* list = f.control<QAbstractItemView>("lstLap");
+      const QFontMetricsF metrics(list->font());
+      for (const char* mode : {"mnuShowSec", "mnuShowFrame24"}) {
+        f.item(mode)->trigger();
+        const QModelIndex longest = list->model()->index(2, 0);
+        const QString spoken = longest.data(Qt::AccessibleTextRole).toString();
+        const QString shown = longest.data(Qt::DisplayRole).toString();
+        QVERIFY2(spoken.contains(row.group), row.locale);
+        QCOMPARE(QString(spoken).replace(row.group, row.shownGroup), shown);
+        for (int line = 0; line < 2; ++line) {
+          QCOMPARE(metrics.horizontalAdvance(list->model()->index(line, 0).data().toString()),
+                   metrics.horizontalAdvance(shown));
+        }
+      }
+    }
+  }
 };
 
 QTEST_MAIN(WindowDefinitionTest)

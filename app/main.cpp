@@ -4,6 +4,7 @@
 #include "platform/message_box_reporter.h"
 #include "platform/program_directory.h"
 #include "platform/sdl_sound_player.h"
+#include "platform/termination_signals.h"
 #include "platform/tick_counter.h"
 #include "platform/x11_connection.h"
 #include "platform/x11_cursor_confinement.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include <cstdio>
 #include <string>
@@ -46,7 +48,27 @@ int main(int argc, char** argv) {
   tovira::X11WindowStacking stacking;
 
   tovira::frmStopwatch window({ticks, sound, cursor, stacking, tovira::ProgramDirectory()});
+
+  // A logout, a shutdown or `kill` closes the window as its close button does, so the
+  // settings are written; a message box on screen would hold that up until answered.
+  tovira::TerminationSignals termination;
+  bool loaded = false;
+  bool endRequested = false;
+  QObject::connect(&termination, &tovira::TerminationSignals::received, &window, [&] {
+    endRequested = true;
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    if (loaded) QTimer::singleShot(0, &window, &QWidget::close);
+  });
+  // The session manager ends the session by quitting the application: the window
+  // closes first, as at a logout by signal.
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &QWidget::close);
+
   window.Load();
+  loaded = true;
+  if (endRequested) {
+    window.close();
+    return 0;
+  }
   if (const QScreen* screen = window.screen()) {
     window.move(screen->availableGeometry().center() - window.rect().center());
   }

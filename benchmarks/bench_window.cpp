@@ -19,10 +19,10 @@ BenchWindow::BenchWindow() {
 
 void BenchWindow::choose(DisplayMode mode) {
   switch (mode) {
-    case DisplayMode::Sec: window().mnuShowSecClick(); break;
-    case DisplayMode::HMS: window().mnuShowHMSClick(); break;
-    case DisplayMode::Frame24: window().mnuShowFrame24Click(); break;
-    case DisplayMode::SSK: window().mnuShowSSKClick(); break;
+    case DisplayMode::Sec: window().form().mnuShowSecClick(); break;
+    case DisplayMode::HMS: window().form().mnuShowHMSClick(); break;
+    case DisplayMode::Frame24: window().form().mnuShowFrame24Click(); break;
+    case DisplayMode::SSK: window().form().mnuShowSSKClick(); break;
   }
 }
 

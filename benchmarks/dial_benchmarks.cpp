@@ -1,6 +1,7 @@
 // Drawing the dial: the full refresh (face, six to nine labels, hand) and the hand alone.
 
 #include "dial/dial_drawing.h"
+#include "window/dial_surface.h"
 #include "resources/artwork.h"
 
 #include <benchmark/benchmark.h>

@@ -1,29 +1,23 @@
 // The texts of elapsed times: the label's seconds text and the four lap-line formats.
 
+#include "common/text.h"
 #include "display/display_mode.h"
 #include "display/time_formats.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QLocale>
-
 namespace tovira::bench {
 namespace {
 
-QLocale English() {
-  QLocale english(QLocale::English, QLocale::UnitedStates);
-  english.setNumberOptions(QLocale::DefaultNumberOptions);
-  return english;
-}
+const NumberSymbols kEnglish{u",", u"."};
 
 // Elapsed times 1,237 ms apart, kept below 28 hours, so every field changes.
 std::int32_t NextElapsed(std::int32_t x) { return (x + 1237) % 100'000'000; }
 
 void BM_FormatSeconds(benchmark::State& state) {
-  const QLocale locale = English();
   std::int32_t x = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(FormatSeconds(x, locale));
+    benchmark::DoNotOptimize(FormatSeconds(x, kEnglish));
     x = NextElapsed(x);
   }
 }
@@ -31,12 +25,11 @@ BENCHMARK(BM_FormatSeconds);
 
 // Argument: the display mode's number, 1 to 4.
 void BM_LapLine(benchmark::State& state) {
-  const QLocale locale = English();
   const auto& info = DisplayModes()[static_cast<std::size_t>(state.range(0)) - 1];
-  state.SetLabel(info.menuItemName.toString().toStdString());
+  state.SetLabel(Utf8(info.menuItemName));
   std::int32_t x = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(info.lapLine(x, locale));
+    benchmark::DoNotOptimize(info.lapLine(x, kEnglish));
     x = NextElapsed(x);
   }
 }

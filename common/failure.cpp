@@ -1,5 +1,7 @@
 #include "common/failure.h"
 
+#include "common/text.h"
+
 #include <cstdio>
 
 namespace tovira {
@@ -8,7 +10,7 @@ namespace {
 class StandardErrorReporter final : public ErrorReporter {
  public:
   void report(ErrorCode code) override {
-    std::fprintf(stderr, "ToviraWatch: %s\n", FailureMessage(code).toLocal8Bit().constData());
+    std::fprintf(stderr, "ToviraWatch: %s\n", Utf8(FailureMessage(code)).c_str());
   }
 };
 
@@ -19,8 +21,13 @@ ErrorReporter* installedReporter = nullptr;
 
 [[noreturn]] void RaiseFault(const char* what) { throw Fault(what); }
 
-QString FailureMessage(ErrorCode code) {
-  return QStringLiteral("(CODE:%1)致命的なエラー発生").arg(static_cast<int>(code), 3, 10, QChar(u'0'));
+std::u16string FailureMessage(ErrorCode code) {
+  const int number = static_cast<int>(code);
+  std::u16string text = u"(CODE:000)致命的なエラー発生";
+  text[6] = static_cast<char16_t>(u'0' + number / 100 % 10);
+  text[7] = static_cast<char16_t>(u'0' + number / 10 % 10);
+  text[8] = static_cast<char16_t>(u'0' + number % 10);
+  return text;
 }
 
 ErrorReporter& CurrentErrorReporter() {

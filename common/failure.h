@@ -6,9 +6,9 @@
 // Faults travel as exceptions. Operations without a guard of their own simply
 // let them pass to the guard of whoever called them.
 
-#include <QString>
-
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 namespace tovira {
 
@@ -45,11 +45,14 @@ class Fault : public std::runtime_error {
 
 [[noreturn]] void RaiseFault(const char* what);
 
-// "(CODE:001)致命的なエラー発生"
-QString FailureMessage(ErrorCode code);
+// The title of every failure box.
+inline constexpr std::u16string_view kFailureBoxTitle = u"ToviraWatch";
 
-// Where failures are shown. The program installs a message box reporter;
-// tests install one that records.
+// "(CODE:001)致命的なエラー発生"
+std::u16string FailureMessage(ErrorCode code);
+
+// Where failures are shown: each front end installs its modal critical message
+// box (titled kFailureBoxTitle, with an OK button); tests install one that records.
 class ErrorReporter {
  public:
   virtual ~ErrorReporter() = default;

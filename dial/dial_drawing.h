@@ -1,7 +1,7 @@
 #pragma once
 // The second labels around the dial and the frame-stepped hand.
 
-#include "dial/dial_surface.h"
+#include "dial/dial_canvas.h"
 
 #include <cstdint>
 
@@ -17,7 +17,7 @@ struct HandSettings {
 
 // Paints the two-digit label of n (n mod 100) at the place of n mod 6. Counts
 // below 1 paint nothing. Guarded.
-void DrawDialNumber(DialSurface& surface, std::int32_t n);
+void DrawDialNumber(DialCanvas& canvas, std::int32_t n);
 
 // The first millisecond of the 1/24-second frame holding ms (0 below 42, 959 from
 // 959 up). Any rate but 24 gives 0. Guarded; 0 on a fault.
@@ -28,12 +28,12 @@ std::int32_t FrameStartFromMillis(std::int32_t ms, std::int32_t rate);
 float HandAngle(std::int32_t e, std::int32_t analogScale);
 
 // Draws the hub with its shadow and the hand for e milliseconds over what the
-// surface shows. Leaves the surface at line width 2 with the hand colour as fill.
+// canvas shows. Leaves the canvas at line width 2 with the hand colour as fill.
 // Guarded.
-void DrawDialHand(DialSurface& surface, std::int32_t e, const HandSettings& settings);
+void DrawDialHand(DialCanvas& canvas, std::int32_t e, const HandSettings& settings);
 
 // Clears the dial and paints the labels around the current second and the hand.
 // Not guarded: an overflow belongs to the caller.
-void RefreshDial(DialSurface& surface, std::int32_t e, const HandSettings& settings);
+void RefreshDial(DialCanvas& canvas, std::int32_t e, const HandSettings& settings);
 
 }  // namespace tovira

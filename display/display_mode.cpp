@@ -2,14 +2,12 @@
 
 #include <array>
 
-#include "display/time_formats.h"
-
 namespace tovira {
 namespace {
 
-// The HMS and SEC KEY lines use no separators; they take the locale only to share one signature.
-QString HmsLapLine(std::int32_t x, const QLocale&) { return HmsLine(x); }
-QString SskLapLine(std::int32_t x, const QLocale&) { return SskLine(x); }
+// The HMS and SEC KEY lines use no separators; they take the symbols only to share one signature.
+std::u16string HmsLapLine(std::int32_t x, const NumberSymbols&) { return HmsLine(x); }
+std::u16string SskLapLine(std::int32_t x, const NumberSymbols&) { return SskLine(x); }
 
 constexpr std::array<DisplayModeInfo, 4> kModes = {{
     {DisplayMode::Sec, u"mnuShowSec", u"SC", u"[秒]", ErrorCode::ShowSec, &SecondsLine},
@@ -36,8 +34,12 @@ const DisplayModeInfo& InfoOf(DisplayMode mode) {
   RaiseFault("not a display mode");
 }
 
-QString WindowCaption(DisplayMode mode) { return kBaseWindowCaption.toString().append(InfoOf(mode).captionSuffix); }
+std::u16string WindowCaption(DisplayMode mode) {
+  return std::u16string(kBaseWindowCaption).append(InfoOf(mode).captionSuffix);
+}
 
-QString LapLine(DisplayMode mode, std::int32_t x, const QLocale& locale) { return InfoOf(mode).lapLine(x, locale); }
+std::u16string LapLine(DisplayMode mode, std::int32_t x, const NumberSymbols& symbols) {
+  return InfoOf(mode).lapLine(x, symbols);
+}
 
 }  // namespace tovira

@@ -3,29 +3,29 @@
 // and the settings file hold them), their menu items, their window caption
 // suffixes and their line formats.
 
-#include <QLocale>
-#include <QString>
-#include <QStringView>
+#include "common/failure.h"
+#include "display/time_formats.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
-
-#include "common/failure.h"
+#include <string>
+#include <string_view>
 
 namespace tovira {
 
 enum class DisplayMode : std::int32_t { Sec = 1, HMS = 2, Frame24 = 3, SSK = 4 };
 
 // The window caption without a mode, and the stem of every mode's caption.
-inline constexpr QStringView kBaseWindowCaption = u"Tovira Watch";
+inline constexpr std::u16string_view kBaseWindowCaption = u"Tovira Watch";
 
-using LapLineFormatter = QString (*)(std::int32_t x, const QLocale& locale);
+using LapLineFormatter = std::u16string (*)(std::int32_t x, const NumberSymbols& symbols);
 
 struct DisplayModeInfo {
   DisplayMode mode;
-  QStringView menuItemName;   // object name of the checkable menu item
-  QStringView menuCaption;    // the item's caption, trailing blanks included
-  QStringView captionSuffix;  // appended to kBaseWindowCaption
+  std::u16string_view menuItemName;   // name of the checkable menu item
+  std::u16string_view menuCaption;    // the item's caption, trailing blanks included
+  std::u16string_view captionSuffix;  // appended to kBaseWindowCaption
   ErrorCode rendererError;    // reported when rebuilding the list in this mode fails
   LapLineFormatter lapLine;
 };
@@ -40,9 +40,9 @@ std::optional<DisplayMode> DisplayModeFromNumber(std::int32_t lapType);
 const DisplayModeInfo& InfoOf(DisplayMode mode);
 
 // "Tovira Watch[秒]" and so on: the base caption directly followed by the suffix.
-QString WindowCaption(DisplayMode mode);
+std::u16string WindowCaption(DisplayMode mode);
 
 // The lap-list line of x in the given mode.
-QString LapLine(DisplayMode mode, std::int32_t x, const QLocale& locale);
+std::u16string LapLine(DisplayMode mode, std::int32_t x, const NumberSymbols& symbols);
 
 }  // namespace tovira

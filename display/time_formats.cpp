@@ -18,7 +18,7 @@ constexpr std::int64_t kSecondsPerBlock = 6;
 // |x| in 64 bits, so that INT32_MIN has a magnitude too.
 std::int64_t Magnitude(std::int32_t x) { return x < 0 ? -static_cast<std::int64_t>(x) : x; }
 
-// A short line built in place and turned into a QString once: the lap list
+// A short line built in place and turned into a string once: the lap list
 // formats every record again when the display mode changes, so each line must be cheap.
 class Line {
  public:
@@ -27,9 +27,6 @@ class Line {
   }
   void add(std::u16string_view text) {
     for (const char16_t c : text) add(c);
-  }
-  void addText(QStringView text) {
-    for (const QChar c : text) add(c.unicode());
   }
   void add(const Line& other) { add(other.view()); }
 
@@ -44,12 +41,12 @@ class Line {
   }
 
   // The decimal digits of v with the separator between groups of three.
-  void addGrouped(std::uint64_t v, QStringView separator) {
+  void addGrouped(std::uint64_t v, std::u16string_view separator) {
     Line digits;
     digits.addDigits(v);
     const std::size_t count = digits.length_;
     for (std::size_t i = 0; i < count; ++i) {
-      if (i > 0 && (count - i) % 3 == 0) addText(separator);
+      if (i > 0 && (count - i) % 3 == 0) add(separator);
       add(digits.chars_[i]);
     }
   }
@@ -68,7 +65,7 @@ class Line {
   }
 
   std::u16string_view view() const { return {chars_.data(), length_}; }
-  QString str() const { return QString(reinterpret_cast<const QChar*>(chars_.data()), static_cast<qsizetype>(length_)); }
+  std::u16string str() const { return std::u16string(view()); }
 
  private:
   static constexpr std::size_t kCapacity = 64;
@@ -94,38 +91,16 @@ std::int32_t FrameOfMagnitude(std::int64_t magnitude) {
   return FrameFromMillis(static_cast<std::int32_t>(magnitude % kMillisPerSecond), kFrameRate);
 }
 
-// The locale's separators, looked up once for as long as the same locale is asked for.
-struct NumberSymbols {
-  QString group;
-  QString decimal;
-};
-
-const NumberSymbols& SymbolsOf(const QLocale& locale) {
-  thread_local QLocale cachedLocale = QLocale::c();
-  thread_local NumberSymbols cached{QLocale::c().groupSeparator(), QLocale::c().decimalPoint()};
-  if (!(locale == cachedLocale)) {
-    cachedLocale = locale;
-    cached = {locale.groupSeparator(), locale.decimalPoint()};
-  }
-  return cached;
-}
-
 void AddSeconds(Line& line, std::int32_t x, const NumberSymbols& symbols) {
   // Built from whole seconds and milliseconds, so no rounding can change a digit.
   const std::int64_t magnitude = Magnitude(x);
   AddSign(line, x);
   line.addGrouped(static_cast<std::uint64_t>(magnitude / kMillisPerSecond), symbols.group);
-  line.addText(symbols.decimal);
+  line.add(symbols.decimal);
   line.addRightAligned(static_cast<std::uint64_t>(magnitude % kMillisPerSecond), 3, u'0');
 }
 
 }  // namespace
-
-QLocale NumberLocale() {
-  QLocale locale = QLocale::system();
-  locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-  return locale;
-}
 
 std::u16string_view SeparatorStandIns(char16_t separator) {
   switch (separator) {
@@ -145,9 +120,9 @@ std::u16string_view SeparatorStandIns(char16_t separator) {
   }
 }
 
-QString FormatSeconds(std::int32_t x, const QLocale& locale) {
+std::u16string FormatSeconds(std::int32_t x, const NumberSymbols& symbols) {
   Line line;
-  AddSeconds(line, x, SymbolsOf(locale));
+  AddSeconds(line, x, symbols);
   return line.str();
 }
 
@@ -157,16 +132,16 @@ std::int32_t FrameFromMillis(std::int32_t ms, [[maybe_unused]] std::int32_t rate
   return frame;
 }
 
-QString SecondsLine(std::int32_t x, const QLocale& locale) {
+std::u16string SecondsLine(std::int32_t x, const NumberSymbols& symbols) {
   Line seconds;
-  AddSeconds(seconds, x, SymbolsOf(locale));
+  AddSeconds(seconds, x, symbols);
   Line line;
   line.addRightAligned(seconds, 10);
   line.add(u" 秒");
   return line.str();
 }
 
-QString HmsLine(std::int32_t x) {
+std::u16string HmsLine(std::int32_t x) {
   const std::int64_t magnitude = Magnitude(x);
   Line line;
   AddSign(line, x);
@@ -177,19 +152,19 @@ QString HmsLine(std::int32_t x) {
   return line.str();
 }
 
-QString Frame24Line(std::int32_t x, const QLocale& locale) {
+std::u16string Frame24Line(std::int32_t x, const NumberSymbols& symbols) {
   const std::int64_t magnitude = Magnitude(x);
   const std::int64_t frames = magnitude / kMillisPerSecond * kFrameRate + FrameOfMagnitude(magnitude);
   Line count;
   AddSign(count, x);
-  count.addGrouped(static_cast<std::uint64_t>(frames), SymbolsOf(locale).group);
+  count.addGrouped(static_cast<std::uint64_t>(frames), symbols.group);
   Line line;
   line.addRightAligned(count, 6);
   line.add(u" コマ");
   return line.str();
 }
 
-QString SskLine(std::int32_t x) {
+std::u16string SskLine(std::int32_t x) {
   const std::int64_t magnitude = Magnitude(x);
   const auto seconds = static_cast<std::uint64_t>(magnitude / kMillisPerSecond);
   const std::uint64_t block = seconds / kSecondsPerBlock;

@@ -11,15 +11,20 @@
 // text: the number carries a leading "-" (before the seconds text or the frame
 // count, before the whole line in the multi-field formats).
 
-#include <QLocale>
-#include <QString>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tovira {
 
-// The user's number settings, with the grouping separator always in use.
-QLocale NumberLocale();
+// The user's number settings as the seconds texts use them: the sign between
+// groups of three digits and the decimal point. Each front end reads them from
+// its platform; grouping is always in use.
+struct NumberSymbols {
+  std::u16string group = u",";
+  std::u16string decimal = u".";
+  bool operator==(const NumberSymbols&) const = default;
+};
 
 // Half-width characters of the same meaning as a separator, the likeliest first,
 // for a list font that lacks the separator or does not draw it one cell wide (the
@@ -28,9 +33,9 @@ QLocale NumberLocale();
 std::u16string_view SeparatorStandIns(char16_t separator);
 
 // x / 1000 with the pattern "#,##0.000": groups of three digits with the
-// locale's separator, the locale's decimal point, exactly three decimals.
+// user's separator, the user's decimal point, exactly three decimals.
 // 3723456 -> "3,723.456", 5 -> "0.005", 0 -> "0.000".
-QString FormatSeconds(std::int32_t x, const QLocale& locale);
+std::u16string FormatSeconds(std::int32_t x, const NumberSymbols& symbols);
 
 // The frame within the second (0 to 23) that ms falls in at 24 frames per
 // second. rate is always 24; the frame table is the one for that rate.
@@ -38,17 +43,17 @@ QString FormatSeconds(std::int32_t x, const QLocale& locale);
 std::int32_t FrameFromMillis(std::int32_t ms, std::int32_t rate);
 
 // " 3,723.456 秒": the seconds text in 10 cells, then " 秒".
-QString SecondsLine(std::int32_t x, const QLocale& locale);
+std::u16string SecondsLine(std::int32_t x, const NumberSymbols& symbols);
 
 // " 1時 2分 3秒456": hours, minutes and seconds in two cells each (a zero one is
 // left blank), then the milliseconds with leading zeros.
-QString HmsLine(std::int32_t x);
+std::u16string HmsLine(std::int32_t x);
 
 // "89,362 コマ": the frame count at 24 frames per second, grouped, in 6 cells.
-QString Frame24Line(std::int32_t x, const QLocale& locale);
+std::u16string Frame24Line(std::int32_t x, const NumberSymbols& symbols);
 
 // "620: 3:10K [723:10K]": six-second block, second in the block and frame,
 // then the whole seconds and the frame in brackets. Always 20 cells.
-QString SskLine(std::int32_t x);
+std::u16string SskLine(std::int32_t x);
 
 }  // namespace tovira

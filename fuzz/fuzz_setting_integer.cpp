@@ -5,7 +5,7 @@
 
 #include "scratch_file.h"
 
-#include "window/settings.h"
+#include "settings/settings.h"
 
 #include <cmath>
 #include <cstdint>

@@ -6,7 +6,8 @@
 namespace tovira {
 
 void MessageBoxReporter::report(ErrorCode code) {
-  QMessageBox box(QMessageBox::Critical, QStringLiteral("ToviraWatch"), FailureMessage(code), QMessageBox::Ok,
+  QMessageBox box(QMessageBox::Critical, QString::fromStdU16String(std::u16string(kFailureBoxTitle)),
+                  QString::fromStdU16String(FailureMessage(code)), QMessageBox::Ok,
                   QApplication::activeWindow());
   box.setObjectName(QStringLiteral("ToviraWatchFailure"));
   box.exec();

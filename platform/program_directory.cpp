@@ -1,8 +1,7 @@
 #include "platform/program_directory.h"
 
-#include "common/failure.h"
-
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
 
 namespace tovira {
@@ -12,7 +11,7 @@ std::string ProgramDirectory() {
   // (with " (deleted)" appended to the file name if it was removed since).
   std::error_code error;
   const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error || !executable.is_absolute()) RaiseFault("the program's directory is unknown");
+  if (error || !executable.is_absolute()) throw std::runtime_error("the program's directory is unknown");
   return executable.parent_path().string();
 }
 

@@ -6,8 +6,8 @@
 namespace tovira {
 
 // The real directory of the running executable, every symbolic link resolved,
-// without a trailing "/" (except for "/" itself). Raises a Fault when the
-// system cannot tell.
+// without a trailing "/" (except for "/" itself). Throws std::runtime_error when
+// the system cannot tell.
 std::string ProgramDirectory();
 
 }  // namespace tovira

@@ -1,14 +1,13 @@
 #pragma once
-// Files a user can replace by anything: a pipe, a device, a directory, a link to
-// /dev/zero. Only regular files are read, and opening never blocks.
+// Files a user can replace by anything, on POSIX systems: only regular files are
+// read, and opening never blocks.
+
+#include "platform/program_files.h"
 
 #include <sys/stat.h>
 
-#include <cstddef>
-#include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace tovira {
 
@@ -32,9 +31,5 @@ class UniqueFd {
 // Opens for reading without blocking on a FIFO; only a regular file is kept open.
 // When nothing is opened, errno is ENOENT only if the file does not exist.
 UniqueFd OpenRegularFile(const std::string& path, int extraFlags, struct stat& status);
-
-// The whole content of a regular file; nothing when the path is no readable
-// regular file or a read fails.
-std::optional<std::vector<std::byte>> ReadRegularFile(const std::string& path);
 
 }  // namespace tovira

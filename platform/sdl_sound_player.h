@@ -1,7 +1,7 @@
 #pragma once
 // Loops a WAVE image on the default audio device through SDL's audio subsystem.
 
-#include "platform/sound_player.h"
+#include "engine/services.h"
 
 #include <cstddef>
 #include <cstdint>

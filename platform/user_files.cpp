@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 namespace tovira {
 
@@ -15,10 +14,7 @@ bool PathExists(const std::string& path) {
   return ::stat(path.c_str(), &status) == 0;
 }
 
-std::string EnvironmentText(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
+
 
 bool MakeUserDirectories(const std::string& path) {
   for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {

@@ -13,11 +13,9 @@ bool MayWriteDirectory(const std::string& path);
 // Whether the path names something, following symbolic links.
 bool PathExists(const std::string& path);
 
-// The environment variable's value, empty when it is unset.
-std::string EnvironmentText(const char* name);
 
-// Creates the directory and every missing parent with mode 0700, as desktop
-// programs create the user's configuration folders. True when it is a
+// Creates the directory and every missing parent, for the user alone where the
+// system has such permissions, as desktop programs create their configuration folders. True when it is a
 // directory afterwards.
 bool MakeUserDirectories(const std::string& path);
 

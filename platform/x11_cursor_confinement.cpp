@@ -57,7 +57,7 @@ X11CursorConfinement::X11CursorConfinement() {
 
 X11CursorConfinement::~X11CursorConfinement() { release(); }
 
-void X11CursorConfinement::confine(const QRect& screenPixels) {
+void X11CursorConfinement::confine(const PixelRect& screenPixels) {
   release();
   auto* connection = x11::QtConnection();
   if (connection == nullptr) {
@@ -65,7 +65,8 @@ void X11CursorConfinement::confine(const QRect& screenPixels) {
   }
   const xcb_window_t root = x11::RootWindow(connection);
   // Clipping to the screen also keeps the helper's geometry within what X can express.
-  const QRect area = screenPixels.intersected(RootArea(connection, root));
+  const QRect area = QRect(screenPixels.left, screenPixels.top, screenPixels.width, screenPixels.height)
+                         .intersected(RootArea(connection, root));
   if (area.isEmpty()) {
     return;
   }

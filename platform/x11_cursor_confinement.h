@@ -15,7 +15,7 @@
 //
 // Without an X11 connection (e.g. the offscreen platform) both operations do nothing.
 
-#include "platform/cursor_confinement.h"
+#include "engine/services.h"
 
 #include <QObject>
 #include <QRect>
@@ -36,7 +36,7 @@ class X11CursorConfinement final : public QObject, public CursorConfinement {
   // The rectangle covers the pixels x() .. x() + width() - 1 and
   // y() .. y() + height() - 1; only its part on the screen counts. A rectangle
   // with no pixel on the screen confines nothing.
-  void confine(const QRect& screenPixels) override;
+  void confine(const PixelRect& screenPixels) override;
   void release() override;
 
  protected:

@@ -1,6 +1,6 @@
 #include "window/time_label.h"
 
-#include "common/live_accessible_name.h"
+#include "window/live_accessible_name.h"
 
 #include <QGlyphRun>
 #include <QPainter>

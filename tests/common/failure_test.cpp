@@ -15,9 +15,9 @@ constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
 TEST(FailureMessage, CarriesTheThreeDigitCode) {
-  EXPECT_EQ(FailureMessage(ErrorCode::StartClick), QStringLiteral("(CODE:001)致命的なエラー発生"));
-  EXPECT_EQ(FailureMessage(ErrorCode::ClockTimer), QStringLiteral("(CODE:013)致命的なエラー発生"));
-  EXPECT_EQ(FailureMessage(ErrorCode::DrawDialHand), QStringLiteral("(CODE:109)致命的なエラー発生"));
+  EXPECT_EQ(FailureMessage(ErrorCode::StartClick), u"(CODE:001)致命的なエラー発生");
+  EXPECT_EQ(FailureMessage(ErrorCode::ClockTimer), u"(CODE:013)致命的なエラー発生");
+  EXPECT_EQ(FailureMessage(ErrorCode::DrawDialHand), u"(CODE:109)致命的なエラー発生");
 }
 
 TEST(Guarded, ReportsTheFaultOnceAndStopsTheOperation) {

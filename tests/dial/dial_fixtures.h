@@ -5,7 +5,7 @@
 // Both come at a device pixel ratio of 1 or 2, as the real artwork does.
 
 #include "dial/dial_drawing.h"
-#include "dial/dial_surface.h"
+#include "window/dial_surface.h"
 
 #include <QImage>
 

@@ -1,7 +1,7 @@
 #include "dial_fixtures.h"
 
-#include "dial/dial_surface.h"
-#include "dial/dial_view.h"
+#include "window/dial_surface.h"
+#include "window/dial_view.h"
 
 #include <gtest/gtest.h>
 
@@ -112,7 +112,7 @@ TEST(DialSurface, CirclesCoverWhatAPainterCoversEveryTime) {
       for (const Row& row : rows) {
         surface.setLineWidth(row.lineWidth);
         surface.setFillColor(row.fill);
-        surface.circle(row.centreTwips, row.radiusTwips, row.outline);
+        surface.circle({row.centreTwips.x(), row.centreTwips.y()}, row.radiusTwips, row.outline);
         QPainter painter(&expected);
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(QPen(ColorFromBgr(row.outline), row.lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

@@ -7,7 +7,7 @@
 namespace tovira {
 namespace {
 
-const QLocale kEnglish{QLocale::English, QLocale::UnitedStates};
+const NumberSymbols kEnglish{u",", u"."};
 
 TEST(DisplayModeFromNumber, AcceptsOnlyOneToFour) {
   EXPECT_EQ(DisplayModeFromNumber(1), DisplayMode::Sec);
@@ -42,11 +42,11 @@ TEST(DisplayModes, TableInMenuOrder) {
     SCOPED_TRACE(static_cast<int>(e.mode));
     EXPECT_EQ(modes[i].mode, e.mode);
     EXPECT_EQ(&InfoOf(e.mode), &modes[i]);
-    EXPECT_EQ(modes[i].menuItemName, QStringView(e.item));
-    EXPECT_EQ(modes[i].menuCaption, QStringView(e.caption));
-    EXPECT_EQ(WindowCaption(e.mode), QString::fromUtf16(e.windowCaption));
+    EXPECT_EQ(modes[i].menuItemName, std::u16string_view(e.item));
+    EXPECT_EQ(modes[i].menuCaption, std::u16string_view(e.caption));
+    EXPECT_EQ(WindowCaption(e.mode), std::u16string(e.windowCaption));
     EXPECT_EQ(modes[i].rendererError, e.error);
-    EXPECT_EQ(LapLine(e.mode, 3723456, kEnglish), QString::fromUtf16(e.line));
+    EXPECT_EQ(LapLine(e.mode, 3723456, kEnglish), std::u16string(e.line));
   }
   EXPECT_EQ(kBaseWindowCaption, u"Tovira Watch");
 }

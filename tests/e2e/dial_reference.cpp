@@ -5,7 +5,7 @@
 // The screen is Xvfb's at 96 dpi: 15 twips per pixel.
 
 #include "dial/dial_drawing.h"
-#include "dial/dial_surface.h"
+#include "window/dial_surface.h"
 #include "dial/hand_color.h"
 #include "resources/artwork.h"
 

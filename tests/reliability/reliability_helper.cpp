@@ -11,7 +11,7 @@
 
 #include "support/fake_platform.h"
 #include "window/frm_stopwatch.h"
-#include "window/settings.h"
+#include "settings/settings.h"
 
 #include <QApplication>
 

@@ -1,52 +1,22 @@
 #pragma once
-// Stand-ins for the operating system services, for tests of the window.
+// Stand-ins for the operating system services, for tests of the Qt window.
 
-#include "platform/cursor_confinement.h"
-#include "platform/sound_player.h"
-#include "platform/tick_counter.h"
 #include "platform/window_stacking.h"
+#include "support/fake_services.h"
 
-#include <cstdint>
+#include <QRect>
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tovira::testing {
 
-class FakeTickCounter final : public TickCounter {
+// Records the rectangle as Qt has rectangles, to compare with the window's geometry.
+class FakeScreenCursorConfinement final : public CursorConfinement {
  public:
-  std::uint32_t timeGetTime() override {
-    const std::uint32_t reading = now;
-    now += step;
-    return reading;
-  }
-  std::uint32_t inputClockNow() override { return inputNow; }
-  std::uint32_t now = 1000;
-  std::uint32_t step = 0;  // advance per reading, for runs driven by the real event loop
-  // Far from the small timestamps of made-up test events, so those read the counter at handling.
-  std::uint32_t inputNow = 0x80000000u;
-};
-
-class FakeSoundPlayer final : public SoundPlayer {
- public:
-  void playLoop(std::span<const std::byte> image) override {
-    playing = true;
-    lastImageSize = image.size();
-    calls.push_back("play");
-  }
-  void stop() override {
-    playing = false;
-    calls.push_back("stop");
-  }
-  bool playing = false;
-  std::size_t lastImageSize = 0;
-  std::vector<std::string> calls;
-};
-
-class FakeCursorConfinement final : public CursorConfinement {
- public:
-  void confine(const QRect& rect) override {
-    confinedTo = rect;
+  void confine(const PixelRect& rect) override {
+    confinedTo = QRect(rect.left, rect.top, rect.width, rect.height);
     calls.push_back("confine");
   }
   void release() override {
@@ -66,7 +36,7 @@ class FakeWindowStacking final : public WindowStacking {
 struct FakePlatform {
   FakeTickCounter ticks;
   FakeSoundPlayer sound;
-  FakeCursorConfinement cursor;
+  FakeScreenCursorConfinement cursor;
   FakeWindowStacking stacking;
 };
 

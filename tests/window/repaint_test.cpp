@@ -7,6 +7,7 @@
 #include "display/time_formats.h"
 #include "resources/artwork.h"
 #include "support/window_fixture.h"
+#include "window/number_locale.h"
 #include "window/time_label.h"
 
 #include <QPainter>
@@ -87,7 +88,7 @@ class RepaintTest : public QObject {
       RefreshDial(reference, elapsed, f.hand());
       // Only what changed is repainted; the screen must still show the whole new picture.
       if (f.shown("imgWatch") != reference.image()) QFAIL(qPrintable(QStringLiteral("differs at %1 ms").arg(elapsed)));
-      QCOMPARE(f.control<TimeLabel>("lblTime")->text(), FormatSeconds(elapsed, QLocale(QLocale::English)));
+      QCOMPARE(f.control<TimeLabel>("lblTime")->text(), QString::fromStdU16String(FormatSeconds(elapsed, NumberSymbolsOf(QLocale(QLocale::English)))));
     }
     QVERIFY(f.reporter.codes.empty());
   }

@@ -7,6 +7,7 @@
 //   x11_adapters_check --confined-child exit|crash   (used by the confinement run)
 #include "platform/x11_connection.h"
 #include "platform/x11_cursor_confinement.h"
+#include "pixel_rect.h"
 #include "platform/x11_window_stacking.h"
 
 #include <QApplication>
@@ -225,7 +226,7 @@ void CheckEdgeRectangles(X11CursorConfinement& confinement) {
       {"empty", QRect(300, 300, 0, 0), QRect()},
   };
   for (const Case& c : cases) {
-    confinement.confine(c.requested);
+    confinement.confine(Pixels(c.requested));
     if (c.confinedTo.isEmpty()) {
       CheckMoves(QRect(400, 300, 200, 200), false, QStringLiteral("rectangle %1").arg(c.name));
     } else {
@@ -247,7 +248,7 @@ int RunConfinement() {
   X11CursorConfinement confinement;
 
   CheckMoves(area, false, "before confine");
-  confinement.confine(area);
+  confinement.confine(Pixels(area));
   CheckMoves(area, true, "confined");
 
   QPoint actual;
@@ -270,7 +271,7 @@ int RunConfinement() {
   PointerReaches(button, button, actual);
   Xdotool({"mousedown", "1"});
   Check(WaitFor([&] { return subject.button->isDown(); }), "the button is held down");
-  confinement.confine(area);
+  confinement.confine(Pixels(area));
   Xdotool({"mouseup", "1"});
   Check(WaitFor([&] { return subject.clicks == 2; }), "the held button is released onto itself");
   CheckMoves(area, true, "confined while a button was held");
@@ -278,13 +279,13 @@ int RunConfinement() {
   confinement.release();
   subject.menu->popup(area.center());
   Check(WaitFor([&] { return subject.menu->isVisible(); }), "a menu is open");
-  confinement.confine(area);
+  confinement.confine(Pixels(area));
   subject.menu->hide();
   CheckMoves(area, true, "confined while a menu was open");
 
   // Re-confining moves the confinement; the old area no longer holds the pointer.
   const QRect smaller = area.adjusted(20, 20, -20, -20);
-  confinement.confine(smaller);
+  confinement.confine(Pixels(smaller));
   CheckMoves(smaller, true, "confined again to a smaller area");
 
   confinement.release();
@@ -307,7 +308,7 @@ int RunConfinedChild(const QString& how) {
   }
   X11CursorConfinement confinement;
   const QRect area = ScreenRect(window);
-  confinement.confine(area);
+  confinement.confine(Pixels(area));
   std::printf("confined %d %d %d %d\n", area.x(), area.y(), area.width(), area.height());
   std::fflush(stdout);
   QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);

@@ -1,5 +1,6 @@
 // Without an X11 connection the adapters must do nothing, whatever they are asked.
 #include "platform/x11_cursor_confinement.h"
+#include "pixel_rect.h"
 #include "platform/x11_window_stacking.h"
 
 #include <QWidget>
@@ -12,8 +13,8 @@ namespace {
 TEST(X11AdaptersWithoutX11, ConfinementDoesNothing) {
   X11CursorConfinement confinement;
   confinement.release();
-  confinement.confine(QRect(10, 10, 200, 100));
-  confinement.confine(QRect(0, 0, 0, 0));
+  confinement.confine(Pixels(QRect(10, 10, 200, 100)));
+  confinement.confine(Pixels(QRect(0, 0, 0, 0)));
   confinement.release();
   confinement.release();
 }

@@ -1,4 +1,4 @@
-#include "window/layout.h"
+#include "engine/layout.h"
 
 #include "common/checked_math.h"
 

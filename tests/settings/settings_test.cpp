@@ -1,4 +1,4 @@
-#include "window/settings.h"
+#include "settings/settings.h"
 
 #include "support/scratch_directory.h"
 #include "support/recording_reporter.h"

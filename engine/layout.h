@@ -2,14 +2,12 @@
 // Where the window's elements stand, in twips: the design-time geometry, the
 // stacking by the show options and the height of the lap list.
 
+#include "common/geometry.h"
+
 #include <cstdint>
 #include <optional>
 
 namespace tovira {
-
-struct TwipsRect {
-  double left = 0, top = 0, width = 0, height = 0;
-};
 
 // Design-time geometry of the controls and the client area.
 namespace design {

@@ -1,4 +1,4 @@
-#include "dial/dial_surface.h"
+#include "window/dial_surface.h"
 
 #include "common/failure.h"
 
@@ -81,11 +81,22 @@ DialSurface::DialSurface(QImage face, QImage digitStrip, TwipsPerPixel tpp)
     : face_(InSurfaceFormat(face)),
       digitStrip_(AtRatio(digitStrip, face_.devicePixelRatio())),
       tpp_(tpp),
-      image_(face_) {}
+      image_(face_),
+      presented_(face_) {}
 
-void DialSurface::clear() {
+void DialSurface::paintFace() {
   image_ = face_;  // shared until the next drawing detaches it
-  ++generation_;
+}
+
+void DialSurface::paintFromDigitStrip(const TwipsRect& sourceTwips, PointF destinationTwips) {
+  copyPicture(digitStrip_, QRectF(sourceTwips.left, sourceTwips.top, sourceTwips.width, sourceTwips.height),
+              QPointF(destinationTwips.x, destinationTwips.y));
+}
+
+PixelRect DialSurface::takeChangedArea() {
+  const QRect area = ChangedArea(presented_, image_);
+  presented_ = image_;  // shared, not copied, until the next drawing
+  return {area.x(), area.y(), area.width(), area.height()};
 }
 
 void DialSurface::copyPicture(const QImage& source, QRectF sourceTwips, QPointF destinationTwips) {
@@ -104,7 +115,7 @@ void DialSurface::copyPicture(const QImage& source, QRectF sourceTwips, QPointF 
   CheckedAdd(destination.y(), height);
   CheckedSub(destination.x(), left);
   CheckedSub(destination.y(), top);
-  ++generation_;
+  noteChange();
   if (width <= 0 || height <= 0) return;
   const QRect wanted(left, top, width, height);
 
@@ -123,18 +134,11 @@ void DialSurface::copyPicture(const QImage& source, QRectF sourceTwips, QPointF 
   }
 }
 
-void DialSurface::setLineWidth(int pixels) {
-  if (pixels < 1) RaiseFault("line width below one pixel");
-  lineWidth_ = pixels;
-}
-
-void DialSurface::setFillColor(std::uint32_t bgr) { fillBgr_ = bgr; }
-
-void DialSurface::circle(QPointF centreTwips, double radiusTwips, std::uint32_t outlineBgr) {
+void DialSurface::paintCircle(PointF centreTwips, double radiusTwips, std::uint32_t fillBgr, std::uint32_t outlineBgr,
+                              int outlineWidth) {
   const QPointF centre = toPixels(centreTwips);
   const double radius = radiusTwips / tpp_.x;  // a circle, measured along x
-  ++generation_;
-  const CircleStamp& stamp = stampFor(centre, radius, outlineBgr);
+  const CircleStamp& stamp = stampFor(centre, radius, fillBgr, outlineBgr, outlineWidth);
   // Nothing is antialiased, so a covered pixel is opaque and every other one clear.
   for (int row = 0; row < stamp.pixels.height(); ++row) {
     const auto* in = reinterpret_cast<const QRgb*>(stamp.pixels.constScanLine(row));
@@ -148,10 +152,11 @@ void DialSurface::circle(QPointF centreTwips, double radiusTwips, std::uint32_t 
 // The hub is drawn at the same place in the same colours on every frame of the
 // hand. Each circle is outlined once, on a clear picture of the surface's own size
 // so that it covers exactly the pixels it would cover drawn on the surface itself.
-const DialSurface::CircleStamp& DialSurface::stampFor(QPointF centre, double radius, std::uint32_t outlineBgr) {
+const DialSurface::CircleStamp& DialSurface::stampFor(QPointF centre, double radius, std::uint32_t fillBgr,
+                                                      std::uint32_t outlineBgr, int outlineWidth) {
   for (const CircleStamp& stamp : circleStamps_) {
-    if (stamp.centre == centre && stamp.radius == radius && stamp.lineWidth == lineWidth_ &&
-        stamp.outlineBgr == outlineBgr && stamp.fillBgr == fillBgr_) {
+    if (stamp.centre == centre && stamp.radius == radius && stamp.lineWidth == outlineWidth &&
+        stamp.outlineBgr == outlineBgr && stamp.fillBgr == fillBgr) {
       return stamp;
     }
   }
@@ -161,8 +166,8 @@ const DialSurface::CircleStamp& DialSurface::stampFor(QPointF centre, double rad
   const QImage clear = canvas;  // shared until the painter detaches the canvas
   {
     AliasedPainter painter(&canvas);
-    painter.setPen(RoundPen(outlineBgr, lineWidth_));
-    painter.setBrush(ColorFromBgr(fillBgr_));
+    painter.setPen(RoundPen(outlineBgr, outlineWidth));
+    painter.setBrush(ColorFromBgr(fillBgr));
     painter.drawEllipse(centre, radius, radius);
   }
   // The changed area comes in logical pixels: its device pixels may hold a few clear ones more.
@@ -177,19 +182,18 @@ const DialSurface::CircleStamp& DialSurface::stampFor(QPointF centre, double rad
   // A circle wholly off the surface covers nothing (and copy() of an empty rectangle would copy everything).
   QImage pixels = covered.isEmpty() ? QImage() : canvas.copy(covered);
   return circleStamps_.emplace_back(
-      CircleStamp{centre, radius, lineWidth_, outlineBgr, fillBgr_, covered.topLeft(), std::move(pixels)});
+      CircleStamp{centre, radius, outlineWidth, outlineBgr, fillBgr, covered.topLeft(), std::move(pixels)});
 }
 
-void DialSurface::line(QPointF fromTwips, QPointF toTwips, std::uint32_t bgr) {
+void DialSurface::paintLine(PointF fromTwips, PointF toTwips, std::uint32_t bgr, int width) {
   const QPointF from = toPixels(fromTwips);
   const QPointF to = toPixels(toTwips);
-  ++generation_;
   AliasedPainter painter(&image_);
-  painter.setPen(RoundPen(bgr, lineWidth_));
+  painter.setPen(RoundPen(bgr, width));
   painter.drawLine(from, to);
 }
 
-QPointF DialSurface::toPixels(QPointF twips) const { return {twips.x() / tpp_.x, twips.y() / tpp_.y}; }
+QPointF DialSurface::toPixels(PointF twips) const { return {twips.x / tpp_.x, twips.y / tpp_.y}; }
 
 int DialSurface::toDevicePixels(int logicalPixels) const { return RoundToInt32(logicalPixels * devicePixelRatio()); }
 

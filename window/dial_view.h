@@ -3,7 +3,7 @@
 // corner. It only displays; the surface keeps the painting, the window handles
 // the mouse and decides when to repaint.
 
-#include "dial/dial_surface.h"
+#include "window/dial_surface.h"
 
 #include <QWidget>
 

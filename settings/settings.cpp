@@ -1,4 +1,4 @@
-#include "window/settings.h"
+#include "settings/settings.h"
 
 #include "common/failure.h"
 #include "platform/ini_profile.h"
@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <limits>
 #include <utility>
 
@@ -52,17 +53,38 @@ bool FractionRoundsUp(std::string_view digits, bool magnitudeIsOdd) {
   return moreThanHalf || magnitudeIsOdd;
 }
 
+std::string EnvironmentText(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// Where this system keeps a user's own settings: under $XDG_CONFIG_HOME on a Linux
+// desktop, under %APPDATA% on Windows.
+std::string UserSettingsFile() {
+#ifdef _WIN32
+  const std::string appData = EnvironmentText("APPDATA");
+  if (appData.empty()) return {};
+  return appData + kPathSeparator + kUserSettingsFolder + kPathSeparator + kSettingsFileName;
+#else
+  return UserSettingsPath(EnvironmentText("XDG_CONFIG_HOME"), EnvironmentText("HOME"));
+#endif
+}
+
 SettingsFiles LocateSettingsFiles(const std::string& programDirectory) {
   const bool writable = MayWriteDirectory(programDirectory);
   const std::string userCopy =
-      writable ? std::string() : UserSettingsPath(EnvironmentText("XDG_CONFIG_HOME"), EnvironmentText("HOME"));
+      writable ? std::string() : UserSettingsFile();
   return ChooseSettingsFiles(programDirectory, writable, userCopy, !userCopy.empty() && PathExists(userCopy));
 }
 
 }  // namespace
 
+std::string ProgramFilePath(const std::string& programDirectory, std::string_view name) {
+  return programDirectory + kPathSeparator + std::string(name);
+}
+
 std::string SettingsPath(const std::string& programDirectory) {
-  return programDirectory + "/" + kSettingsFileName;
+  return ProgramFilePath(programDirectory, kSettingsFileName);
 }
 
 std::string UserSettingsPath(std::string_view xdgConfigHome, std::string_view home) {
@@ -145,7 +167,7 @@ void SaveSettings(const WindowOptions& options, const std::string& programDirect
   Guarded(ErrorCode::SaveSettings, [&] {
     const std::string path = LocateSettingsFiles(programDirectory).write;
     // A refused folder leaves every write below to fail unreported, as a refused file does.
-    if (path != SettingsPath(programDirectory)) MakeUserDirectories(path.substr(0, path.rfind('/')));
+    if (path != SettingsPath(programDirectory)) MakeUserDirectories(path.substr(0, path.rfind(kPathSeparator)));
     for (const SettingKey& key : kSettingKeys) {
       const std::string value =
           key.integer ? SettingIntegerText(options.*key.integer) : options.AnalogColor.value_or("");

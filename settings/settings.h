@@ -4,7 +4,7 @@
 // Where the user may not write the program's folder (a system-wide install), each
 // user's own copy takes its place.
 
-#include "window/options.h"
+#include "settings/options.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,7 +16,17 @@ namespace tovira {
 inline constexpr char kSettingsSection[] = "ToviraWatch";
 inline constexpr char kSettingsFileName[] = "ToviraWatch.ini";
 
-// The directory, "/" and the file name, joined as they are.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// A file beside the program: the directory, the separator and the name, joined as
+// they are (a root directory gives a doubled separator).
+std::string ProgramFilePath(const std::string& programDirectory, std::string_view name);
+
+// The settings file beside the program.
 std::string SettingsPath(const std::string& programDirectory);
 
 // The user's own copy: $XDG_CONFIG_HOME/ToviraWatch/ToviraWatch.ini, under

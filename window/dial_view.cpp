@@ -1,6 +1,6 @@
-#include "dial/dial_view.h"
+#include "window/dial_view.h"
 
-#include "common/live_accessible_name.h"
+#include "window/live_accessible_name.h"
 
 #include <QPainter>
 

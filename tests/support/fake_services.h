@@ -1,0 +1,69 @@
+#pragma once
+// Stand-ins for the machine's services, for tests of the core.
+
+#include "engine/services.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tovira::testing {
+
+class FakeTickCounter final : public TickCounter {
+ public:
+  std::uint32_t timeGetTime() override {
+    const std::uint32_t reading = now;
+    now += step;
+    return reading;
+  }
+  std::uint32_t inputClockNow() override { return inputNow; }
+  std::uint32_t now = 1000;
+  std::uint32_t step = 0;  // advance per reading, for runs driven by the real event loop
+  // Far from the small timestamps of made-up test events, so those read the counter at handling.
+  std::uint32_t inputNow = 0x80000000u;
+};
+
+class FakeSoundPlayer final : public SoundPlayer {
+ public:
+  void playLoop(std::span<const std::byte> image) override {
+    playing = true;
+    lastImageSize = image.size();
+    calls.push_back("play");
+  }
+  void stop() override {
+    playing = false;
+    calls.push_back("stop");
+  }
+  bool playing = false;
+  std::size_t lastImageSize = 0;
+  std::vector<std::string> calls;
+};
+
+class FakeCursorConfinement final : public CursorConfinement {
+ public:
+  void confine(const PixelRect& rect) override {
+    confinedTo = rect;
+    calls.push_back("confine");
+  }
+  void release() override {
+    confinedTo.reset();
+    calls.push_back("release");
+  }
+  std::optional<PixelRect> confinedTo;
+  std::vector<std::string> calls;
+};
+
+class FakeTopmostStacking final : public TopmostStacking {
+ public:
+  void setAlwaysOnTop(bool onTop) override { requests.push_back(onTop); }
+  std::vector<bool> requests;
+};
+
+class FakeNumberFormat final : public NumberFormat {
+ public:
+  NumberSymbols numberSymbols() const override { return symbols; }
+  NumberSymbols symbols;  // "," and "."
+};
+
+}  // namespace tovira::testing

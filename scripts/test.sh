@@ -6,6 +6,16 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh --tests
 
 jobs=$(nproc)
+
+# The core and its tests on their own: no toolkit may appear on any include or link line.
+bash scripts/build.sh build-core -DTOVIRA_CORE_ONLY=ON
+if grep -qiE 'qt6|libqt|/qt/' build-core/build.ninja; then
+  echo "The core's build names Qt:" >&2
+  grep -oiE '[^ ]*(qt6|libqt|/qt/)[^ ]*' build-core/build.ninja | sort -u | head >&2
+  exit 1
+fi
+(cd build-core && ctest --output-on-failure --parallel "$jobs")
+
 bash scripts/build.sh build-tests
 (cd build-tests && ctest --output-on-failure --parallel "$jobs")
 

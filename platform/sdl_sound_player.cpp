@@ -1,6 +1,6 @@
 #include "platform/sdl_sound_player.h"
 
-#include <SDL.h>
+#include "platform/sdl_audio_library.h"
 
 #include <algorithm>
 #include <cstring>
@@ -57,7 +57,7 @@ bool DataChunkFits(std::span<const std::byte> image) {
 }
 
 struct SdlWaveFree {
-  void operator()(Uint8* samples) const { SDL_FreeWAV(samples); }
+  void operator()(Uint8* samples) const { SdlAudio()->FreeWAV(samples); }
 };
 
 struct Wave {
@@ -70,13 +70,13 @@ std::optional<Wave> DecodeWave(std::span<const std::byte> image) {
   if (!DataChunkFits(image)) {
     return std::nullopt;
   }
-  SDL_RWops* source = SDL_RWFromConstMem(image.data(), static_cast<int>(image.size()));
+  SDL_RWops* source = SdlAudio()->RWFromConstMem(image.data(), static_cast<int>(image.size()));
   if (source == nullptr) {
     return std::nullopt;
   }
   Wave wave;
   Uint8* samples = nullptr;
-  if (SDL_LoadWAV_RW(source, 1, &wave.layout, &samples, &wave.length) == nullptr) {
+  if (SdlAudio()->LoadWAV_RW(source, 1, &wave.layout, &samples, &wave.length) == nullptr) {
     return std::nullopt;
   }
   wave.samples.reset(samples);
@@ -91,7 +91,7 @@ std::optional<Wave> DecodeWave(std::span<const std::byte> image) {
 std::vector<std::uint8_t> ConvertToDevice(const Wave& wave, SDL_AudioFormat format, int channels,
                                           int frequency) {
   SDL_AudioCVT cvt{};
-  if (SDL_BuildAudioCVT(&cvt, wave.layout.format, wave.layout.channels, wave.layout.freq, format,
+  if (SdlAudio()->BuildAudioCVT(&cvt, wave.layout.format, wave.layout.channels, wave.layout.freq, format,
                         static_cast<Uint8>(channels), frequency) < 0 ||
       cvt.len_mult <= 0) {
     return {};
@@ -104,7 +104,7 @@ std::vector<std::uint8_t> ConvertToDevice(const Wave& wave, SDL_AudioFormat form
   std::copy_n(wave.samples.get(), wave.length, loop.begin());
   cvt.buf = loop.data();
   cvt.len = static_cast<int>(wave.length);
-  if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt <= 0) {
+  if (SdlAudio()->ConvertAudio(&cvt) != 0 || cvt.len_cvt <= 0) {
     return {};
   }
   const auto frameBytes = static_cast<std::size_t>(SDL_AUDIO_BITSIZE(format) / 8 * channels);
@@ -118,10 +118,11 @@ std::vector<std::uint8_t> ConvertToDevice(const Wave& wave, SDL_AudioFormat form
 
 SdlSoundPlayer::~SdlSoundPlayer() {
   closeDevice();
-  if (state_ == DeviceState::Closed) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (state_ == DeviceState::Closed) SdlAudio()->QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void SdlSoundPlayer::playLoop(std::span<const std::byte> waveImage) {
+  if (SdlAudio() == nullptr) return;  // no SDL on this machine: no sound
   const std::optional<Wave> wave = DecodeWave(waveImage);
   if (!wave || !deviceReady()) {
     stop();
@@ -134,11 +135,11 @@ void SdlSoundPlayer::playLoop(std::span<const std::byte> waveImage) {
     return;
   }
   // A loop that plays already is replaced under the lock, without a gap for reopening.
-  SDL_LockAudioDevice(device_);
+  SdlAudio()->LockAudioDevice(device_);
   loop_.swap(loop);
   position_ = 0;
-  SDL_UnlockAudioDevice(device_);
-  SDL_PauseAudioDevice(device_, 0);
+  SdlAudio()->UnlockAudioDevice(device_);
+  SdlAudio()->PauseAudioDevice(device_, 0);
 }
 
 void SdlSoundPlayer::stop() { closeDevice(); }
@@ -148,7 +149,7 @@ void SdlSoundPlayer::closeDevice() {
     return;
   }
   // Closing waits for the audio thread to end, so the loop is ours alone afterwards.
-  SDL_CloseAudioDevice(device_);
+  SdlAudio()->CloseAudioDevice(device_);
   device_ = 0;
   state_ = DeviceState::Closed;
   loop_.clear();
@@ -165,8 +166,8 @@ bool SdlSoundPlayer::deviceReady() {
 
 bool SdlSoundPlayer::openDevice() {
   if (state_ == DeviceState::NotStarted) {
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    SdlAudio()->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SdlAudio()->InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   }
   SDL_AudioSpec wanted{};
   wanted.freq = kWantedFrequency;
@@ -176,9 +177,9 @@ bool SdlSoundPlayer::openDevice() {
   wanted.callback = &SdlSoundPlayer::fillFromLoop;
   wanted.userdata = this;
   SDL_AudioSpec granted{};
-  device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &granted, SDL_AUDIO_ALLOW_ANY_CHANGE);
+  device_ = SdlAudio()->OpenAudioDevice(nullptr, 0, &wanted, &granted, SDL_AUDIO_ALLOW_ANY_CHANGE);
   if (device_ == 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    SdlAudio()->QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
   format_ = {granted.format, granted.channels, granted.freq, granted.silence};

@@ -1,5 +1,6 @@
 #pragma once
-// Loops a WAVE image on the default audio device through SDL's audio subsystem.
+// Loops a WAVE image on the default audio device through SDL's audio subsystem,
+// which is loaded when the first sound is to play.
 
 #include "engine/services.h"
 

@@ -127,7 +127,8 @@ frames, and every lap and every stop goes into a list that reads in seconds,
 in hours, minutes and seconds, in frames at 24 fps, or in six-second blocks
 with seconds and frames, ready to carry over to an exposure sheet.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-ipafont-gothic)
+# SDL is loaded only when a sound plays, so the library scan cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, libsdl2-2.0-0")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PROJECT_CONFIG_FILE ${TOVIRA_PACKAGING_DIR}/cpack_options.cmake)
 include(CPack)

@@ -3,8 +3,8 @@
 # window manager (scripts/with-xvfb.sh --wm gives each run its own Xvfb and
 # openbox), inside a session bus (dbus-run-session):
 #   benchmarks/measure_program.sh PROBE NAME [PROGRAM_DIR]
-# PROBE is the built tovira_x11_probe; NAME is ToviraWatch (then PROGRAM_DIR is
-# its program folder), kronometer or gnome-clocks.
+# PROBE is the built tovira_x11_probe; NAME is ToviraWatch or baseline (another
+# build of it; PROGRAM_DIR is then its program folder), kronometer or gnome-clocks.
 #
 # The program is launched once to warm the caches, then again for the
 # measurement: the time from the fork to its window being viewable; then, over
@@ -72,7 +72,7 @@ sample() {
 }
 
 case $name in
-  ToviraWatch)
+  ToviraWatch | baseline)
     cp -r "$program_dir" "$scratch/program"
     cp "$source_dir/resources/settings/ToviraWatch.ini" "$scratch/program/ToviraWatch.ini"
     command=("$scratch/program/ToviraWatch")
@@ -99,7 +99,7 @@ start_button() {
   local window=$1 x y count
   case $name in
     # The yellow Start button of ToviraWatch; the blue suggested-action Start button of gnome-clocks.
-    ToviraWatch) read -r x y count < <("$probe" find-colour "$window" ffff80 12) ;;
+    ToviraWatch | baseline) read -r x y count < <("$probe" find-colour "$window" ffff80 12) ;;
     gnome-clocks) read -r x y count < <("$probe" find-colour "$window" 3584e4 12) ;;
     # Kronometer's Start is the first button of its tool bar, at the top left.
     kronometer) x=26 y=23 ;;

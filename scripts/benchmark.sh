@@ -7,7 +7,9 @@
 #      kronometer and gnome-clocks, each alone on its own Xvfb with openbox:
 #      launch to mapped window; CPU of the program and of the X server and the
 #      program's wake-ups over 10 s stopped and 10 s running; peak resident set;
-#      the median of BENCHMARK_ROUNDS rounds (3 unless set).
+#      the median of BENCHMARK_ROUNDS rounds (3 unless set). With BENCHMARK_BASELINE
+#      set to a git revision, that revision's program is built and measured in the
+#      same rounds, and a second table compares the two.
 # Prints the figures, the ratios against kronometer and a verdict per target, and
 # keeps them under build-bench/benchmark-results. Exits non-zero when a target
 # fails. CPU figures mean something only on an otherwise idle machine.
@@ -22,6 +24,19 @@ generator=()
 cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVIRA_BUILD_TESTS=ON >/dev/null
 cmake --build "$build" --parallel "$(nproc)" \
   --target ToviraWatch tovira_benchmarks tovira_clock_accuracy tovira_x11_probe
+
+# An earlier revision, built from a clean copy of its tree beside this one.
+baseline_dir=
+if [ -n "${BENCHMARK_BASELINE:-}" ]; then
+  baseline_source=$build/baseline-source
+  rm -rf "$baseline_source"
+  mkdir -p "$baseline_source"
+  git archive "$BENCHMARK_BASELINE" | tar -x -C "$baseline_source"
+  cmake -S "$baseline_source" -B "$build/baseline" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTOVIRA_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$build/baseline" --parallel "$(nproc)" >/dev/null
+  baseline_dir=$PWD/$build/baseline/program
+fi
 
 results=$build/benchmark-results
 rm -rf "$results"
@@ -43,11 +58,14 @@ echo "== Whole programs"
 # three alike; the table shows the median of the rounds.
 rounds=${BENCHMARK_ROUNDS:-3}
 programs=(ToviraWatch kronometer gnome-clocks)
+[ -n "$baseline_dir" ] && programs+=(baseline)
 programs_status=0
 for round in $(seq 1 "$rounds"); do
   for name in "${programs[@]}"; do
+    program_dir=$PWD/$build/program
+    [ "$name" = baseline ] && program_dir=$baseline_dir
     scripts/with-xvfb.sh --wm -- dbus-run-session -- bash benchmarks/measure_program.sh \
-      "$PWD/$build/benchmarks/tovira_x11_probe" "$name" "$PWD/$build/program" \
+      "$PWD/$build/benchmarks/tovira_x11_probe" "$name" "$program_dir" \
       >"$results/$name.out" 2>>"$results/programs.log" || {
       programs_status=1
       echo "$name could not be measured in round $round; see $results/programs.log" >&2
@@ -78,6 +96,9 @@ awk -F'\t' -v load_before="$load_before" -v load_after="$load_after" -v refresh=
     if (!ok) failed = 1
   }
   function info(metric, t, k, g, ratio) { printf "| %s | %s | %s | %s | %s | | |\n", metric, t, k, g, ratio }
+  function compare(metric, now, before) {
+    printf "| %s | %.2f | %.2f | %s |\n", metric, now, before, before > 0 ? sprintf("%.2f", now / before) : "-"
+  }
   BEGIN {
     while ((getline line < programs) > 0) {
       split(line, f, " ")
@@ -130,6 +151,17 @@ awk -F'\t' -v load_before="$load_before" -v load_after="$load_after" -v refresh=
         "", "", "", "under 100", modes == 4 && mode_ok == 4)
     row("Recorded time against real time, worst record (ms)", worst >= 0 ? sprintf("%.3f", worst) : "missing",
         "", "", "", "within 1 per run", records > 0 && records_ok == records)
+    b = "baseline"
+    if ((t in launch) && (b in launch)) {
+      print "\n| Metric | ToviraWatch | baseline | Ratio |"
+      print "|---|---|---|---|"
+      compare("Launch to window mapped (ms)", launch[t], launch[b])
+      compare("Stopped: CPU of program + X server (% of one core)", idle_cpu[t] + idle_xcpu[t], idle_cpu[b] + idle_xcpu[b])
+      compare("Stopped: wake-ups per second", idle_wake[t], idle_wake[b])
+      compare("Running: CPU of program + X server (% of one core)", cpu[t] + xcpu[t], cpu[b] + xcpu[b])
+      compare("Running: wake-ups per second", wake[t], wake[b])
+      compare("Peak RSS (MB)", rss[t] / 1024, rss[b] / 1024)
+    }
     printf "\nLoad average before: %s; after: %s\n", load_before, load_after
     exit failed
   }' | tee "$results/summary.md" || summary_status=$?

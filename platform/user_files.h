@@ -13,10 +13,9 @@ bool MayWriteDirectory(const std::string& path);
 // Whether the path names something, following symbolic links.
 bool PathExists(const std::string& path);
 
-
 // Creates the directory and every missing parent, for the user alone where the
-// system has such permissions, as desktop programs create their configuration folders. True when it is a
-// directory afterwards.
+// system has such permissions, as desktop programs create their configuration
+// folders. True when it is a directory afterwards.
 bool MakeUserDirectories(const std::string& path);
 
 }  // namespace tovira

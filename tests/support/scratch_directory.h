@@ -2,12 +2,10 @@
 // A fresh directory for a test's files, removed with everything in it afterwards,
 // and whole-file helpers that keep every byte.
 
-#include <sys/stat.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -17,18 +15,24 @@ namespace tovira::testing {
 class ScratchDirectory {
  public:
   ScratchDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tovira-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    namespace fs = std::filesystem;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const fs::path candidate = fs::temp_directory_path() / ("tovira-test-" + std::to_string(random()));
+      if (fs::create_directory(candidate)) path_ = candidate;
+    }
+    if (path_.empty()) throw std::runtime_error("no scratch directory could be made");
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::replace);
   }
   ~ScratchDirectory() {
+    namespace fs = std::filesystem;
     std::error_code ignored;
     // Tests may leave directories read-only; give them back before removing.
-    ::chmod(path_.c_str(), 0700);
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-      if (entry.is_directory(ignored)) ::chmod(entry.path().c_str(), 0700);
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
+      if (entry.is_directory(ignored)) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     }
-    std::filesystem::remove_all(path_, ignored);
+    fs::remove_all(path_, ignored);
   }
   ScratchDirectory(const ScratchDirectory&) = delete;
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;

@@ -5,7 +5,8 @@
 //   window_reader --title PREFIX --topmost whether that window stays on top
 //   window_reader --clip                   the rectangle the pointer is held in, and the pointer
 //   window_reader --boxes                  the message boxes shown: title, text, icon, buttons
-// Exit status 0 when it printed, 1 when no such window is shown (yet), 2 for bad usage.
+// Exit status 0 when it printed, 1 when no such window is shown (yet), 2 for bad usage,
+// 3 when the program did not answer in time (busy starting, or hung).
 // Menus, fonts and icons are asked of the program itself through window_probe.dll.
 
 #include <fcntl.h>
@@ -31,6 +32,18 @@ using win32::UniqueWindow;
 
 constexpr UINT kAnswerTimeoutMs = 5000;
 
+// Thrown when the program does not answer a message in time: one reading is then
+// given up whole rather than printed with holes, and whoever polls asks again.
+struct NotAnswering {};
+
+LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result)) {
+    throw NotAnswering{};
+  }
+  return static_cast<LRESULT>(result);
+}
+
 std::wstring ClassName(HWND window) {
   wchar_t name[256] = {};
   GetClassNameW(window, name, 256);
@@ -52,13 +65,8 @@ std::wstring Title(HWND window) {
 
 // A control's text as the control itself answers WM_GETTEXT.
 std::wstring ControlText(HWND control) {
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &length);
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                      kAnswerTimeoutMs, &copied);
-  text.resize(copied);
+  std::wstring text(Send(control, WM_GETTEXTLENGTH, 0, 0) + 1, L'\0');
+  text.resize(Send(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
   return text;
 }
 
@@ -116,10 +124,7 @@ class Probe {
   // The JSON the program answers for a window on the probed thread, or null.
   std::string Ask(HWND window, ProbeRequest request) {
     answer_.reset();
-    if (hook_) {
-      SendMessageTimeoutW(window, ProbeMessage(), reinterpret_cast<WPARAM>(reply_window_.get()), request,
-                          SMTO_ABORTIFHUNG, kAnswerTimeoutMs, nullptr);
-    }
+    if (hook_) Send(window, ProbeMessage(), reinterpret_cast<WPARAM>(reply_window_.get()), request);
     return answer_.value_or("null");
   }
 
@@ -147,14 +152,14 @@ class Probe {
 
 void DescribeListBox(JsonWriter& json, HWND list) {
   json.Key("lines").BeginArray();
-  const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  const auto count = Send(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    std::wstring line(SendMessageW(list, LB_GETTEXTLEN, i, 0) + 1, L'\0');
-    const auto length = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+    std::wstring line(Send(list, LB_GETTEXTLEN, i, 0) + 1, L'\0');
+    const auto length = Send(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
     line.resize(length == LB_ERR ? 0 : length);
     json.String(line);
   }
-  json.EndArray().Key("selection").Number(SendMessageW(list, LB_GETCURSEL, 0, 0));
+  json.EndArray().Key("selection").Number(Send(list, LB_GETCURSEL, 0, 0));
 }
 
 void DescribeControl(JsonWriter& json, Probe& probe, HWND main, HWND control, HWND focus) {
@@ -284,7 +289,13 @@ int wmain(int argc, wchar_t** argv) {
   // Physical pixels whatever the screen's density, as xdotool counts them.
   SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   tovira::bench::JsonWriter json;
-  const int status = tovira::bench::Run({argv + 1, argv + argc}, json);
+  int status;
+  try {
+    status = tovira::bench::Run({argv + 1, argv + argc}, json);
+  } catch (const tovira::bench::NotAnswering&) {
+    std::fputs("window_reader: the program did not answer in time\n", stderr);
+    status = 3;
+  }
   if (status == 0) {
     _setmode(_fileno(stdout), _O_BINARY);  // the bytes as written, no CR added
     std::fwrite(json.Text().data(), 1, json.Text().size(), stdout);

@@ -297,6 +297,13 @@ class Program:
         rect = find_control(window, control_id)["rect"]
         self.click((rect["left"] + rect["right"]) // 2, (rect["top"] + rect["bottom"]) // 2, button)
 
+    @staticmethod
+    def pointer_held():
+        """Whether the pointer is held in the window: a move to the screen's corner stops short of it."""
+        xdotool("mousemove", 0, 0)
+        time.sleep(0.05)  # the move is asynchronous; callers poll this answer
+        return pointer() != (0, 0)
+
     def keys(self, *keys):
         activate(self.x_window())
         xdotool("key", "--delay", 80, *keys)

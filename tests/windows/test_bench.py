@@ -78,12 +78,14 @@ class Driving(harness.unittest.TestCase):
             clip = program.clip()
             self.assertTrue(clip["clipped"])
             self.assertEqual(clip["clip"], client)
+            poll(program.pointer_held, "the pointer to be held")
 
             program.click_control(START_STOP)
             window = program.wait_for(lambda w: find_control(w, LAP_LIST)["lines"] == ["Lap 1"], "a line")
             self.assertEqual(find_control(window, TIME_LABEL)["text"], "1")
             self.assertEqual(find_control(window, START_STOP)["text"], "スタート")
             self.assertFalse(program.clip()["clipped"])
+            poll(lambda: not program.pointer_held(), "the pointer to be let go")
 
             list_rect = find_control(window, LAP_LIST)["rect"]
             program.click(list_rect["left"] + 20, list_rect["top"] + 5)

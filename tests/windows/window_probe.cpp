@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "json_writer.h"
+#include "window_text.h"
 #include "windows/win32_handle.h"
 
 namespace tovira::bench {
@@ -54,25 +55,14 @@ void DescribeMenu(JsonWriter& json, HMENU menu) {
   json.EndArray();
 }
 
-std::wstring WindowText(HWND window) {
-  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
-  text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-  return text;
-}
-
 // The text a control draws: its own, or a list box's lines.
 std::wstring DrawnText(HWND control) {
   wchar_t class_name[64] = {};
   GetClassNameW(control, class_name, 64);
   if (CompareStringOrdinal(class_name, -1, L"ListBox", -1, TRUE) != CSTR_EQUAL) return WindowText(control);
-  std::wstring lines;
-  const auto count = SendMessageW(control, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring line(SendMessageW(control, LB_GETTEXTLEN, i, 0) + 1, L'\0');
-    line.resize(SendMessageW(control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data())));
-    lines += line;
-  }
-  return lines;
+  std::wstring text;
+  for (const auto& line : ListBoxLines(control, SendMessageW)) text += line;
+  return text;
 }
 
 void DescribeFont(JsonWriter& json, HWND control) {

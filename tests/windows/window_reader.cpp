@@ -21,6 +21,7 @@
 
 #include "json_writer.h"
 #include "window_probe.h"
+#include "window_text.h"
 #include "windows/win32_handle.h"
 
 namespace tovira::bench {
@@ -54,13 +55,6 @@ bool IsClass(HWND window, std::wstring_view name) {
   const std::wstring actual = ClassName(window);
   return CompareStringOrdinal(actual.c_str(), static_cast<int>(actual.size()), name.data(),
                               static_cast<int>(name.size()), TRUE) == CSTR_EQUAL;
-}
-
-// The title of a top-level window, which Windows keeps without asking its program.
-std::wstring Title(HWND window) {
-  std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
-  text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-  return text;
 }
 
 // A control's text as the control itself answers WM_GETTEXT.
@@ -152,13 +146,7 @@ class Probe {
 
 void DescribeListBox(JsonWriter& json, HWND list) {
   json.Key("lines").BeginArray();
-  const auto count = Send(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring line(Send(list, LB_GETTEXTLEN, i, 0) + 1, L'\0');
-    const auto length = Send(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
-    line.resize(length == LB_ERR ? 0 : length);
-    json.String(line);
-  }
+  for (const auto& line : ListBoxLines(list, Send)) json.String(line);
   json.EndArray().Key("selection").Number(Send(list, LB_GETCURSEL, 0, 0));
 }
 
@@ -197,7 +185,7 @@ void DescribeWindow(JsonWriter& json, HWND window) {
   Probe probe(window);
 
   json.BeginObject()
-      .Key("title").String(Title(window))
+      .Key("title").String(WindowText(window))
       .Key("class").String(ClassName(window))
       .Key("topmost").Bool(IsTopmost(window))
       .Key("foreground").Bool(GetForegroundWindow() == window)
@@ -214,7 +202,7 @@ void DescribeWindow(JsonWriter& json, HWND window) {
 
 std::optional<HWND> FindMainWindow(std::wstring_view title_prefix) {
   for (HWND window : VisibleTopLevelWindows()) {
-    if (!GetWindow(window, GW_OWNER) && Title(window).starts_with(title_prefix)) return window;
+    if (!GetWindow(window, GW_OWNER) && WindowText(window).starts_with(title_prefix)) return window;
   }
   return std::nullopt;
 }
@@ -242,7 +230,7 @@ void DescribeBoxes(JsonWriter& json) {
     Probe probe(box);
     std::wstring text;
     std::string icon = "null";
-    json.BeginObject().Key("title").String(Title(box)).Key("buttons").BeginArray();
+    json.BeginObject().Key("title").String(WindowText(box)).Key("buttons").BeginArray();
     for (HWND control : Descendants(box)) {
       if (IsClass(control, L"Button")) {
         json.String(ControlText(control));
@@ -262,19 +250,18 @@ int Usage() {
 }
 
 int Run(const std::vector<std::wstring_view>& arguments, JsonWriter& json) {
-  if (arguments.size() == 1 && arguments[0] == L"--clip") {
+  if (arguments == std::vector<std::wstring_view>{L"--clip"}) {
     DescribeClip(json);
     return 0;
   }
-  if (arguments.size() == 1 && arguments[0] == L"--boxes") {
+  if (arguments == std::vector<std::wstring_view>{L"--boxes"}) {
     DescribeBoxes(json);
     return 0;
   }
+  const bool title_given = arguments.size() >= 2 && arguments[0] == L"--title";
   const bool topmost_only = arguments.size() == 3 && arguments[2] == L"--topmost";
-  if (arguments.size() < 2 || arguments[0] != L"--title" || (arguments.size() == 3 && !topmost_only) ||
-      arguments.size() > 3) {
-    return Usage();
-  }
+  if (!title_given || (arguments.size() > 2 && !topmost_only)) return Usage();
+
   const auto window = FindMainWindow(arguments[1]);
   if (!window) return 1;
   if (topmost_only) json.BeginObject().Key("topmost").Bool(IsTopmost(*window)).EndObject();

@@ -102,9 +102,11 @@ class Probe {
   explicit Probe(HWND window) {
     const UINT thread = GetWindowThreadProcessId(window, nullptr);
     dll_.reset(LoadLibraryW(BesideReader(L"window_probe.dll").c_str()));
-    // The exported procedure has HOOKPROC's signature; FARPROC stands for any.
-    const auto hook = dll_ ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll_.get(), kProbeHookName))) : nullptr;
-    if (hook) hook_.reset(SetWindowsHookExW(WH_CALLWNDPROC, hook, dll_.get(), thread));
+    if (dll_) {
+      // The exported procedure has HOOKPROC's signature; FARPROC stands for any.
+      const auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll_.get(), kProbeHookName)));
+      if (hook) hook_.reset(SetWindowsHookExW(WH_CALLWNDPROC, hook, dll_.get(), thread));
+    }
     WNDCLASSW reply_class{};
     reply_class.lpfnWndProc = ReceiveAnswer;
     reply_class.hInstance = GetModuleHandleW(nullptr);

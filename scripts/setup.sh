@@ -3,6 +3,7 @@
 #   scripts/setup.sh                   what building and running need
 #   scripts/setup.sh --tests [PKG...]  that, the test tool chain, and the packages named
 #                                      (the benchmark's peers)
+#   scripts/setup.sh --windows         only what the Windows build and its Wine bench need
 # Idempotent: when everything is present it returns at once without touching apt.
 set -euo pipefail
 
@@ -26,11 +27,22 @@ test_packages=(
   at-spi2-core python3-pyatspi dbus
 )
 
+# The Windows program cross-built with MinGW (GoogleTest built from Debian's
+# sources, as no MinGW build of it is packaged), its artwork converted with
+# ImageMagick, and the bench that runs it under Wine on a private Xvfb with openbox.
+windows_packages=(
+  cmake ninja-build g++-mingw-w64-x86-64 googletest imagemagick
+  wine64 fonts-ipafont-gothic
+  xvfb xauth openbox xdotool wmctrl x11-utils python3
+)
+
 if [ "${1:-}" = --tests ]; then
   shift
   packages+=("${test_packages[@]}" "$@")
+elif [ "${1:-}" = --windows ] && [ $# -eq 1 ]; then
+  packages=("${windows_packages[@]}")
 elif [ $# -gt 0 ]; then
-  echo "usage: $0 [--tests [PACKAGE...]]" >&2
+  echo "usage: $0 [--tests [PACKAGE...] | --windows]" >&2
   exit 2
 fi
 

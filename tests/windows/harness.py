@@ -1,0 +1,330 @@
+"""Drives the Windows ToviraWatch.exe under Wine on an X server with a window manager.
+
+The Wine counterpart of tests/e2e/harness.py. A test run gets a Wine prefix of its
+own (open_prefix() in setUpModule, close_prefix() in tearDownModule), made fresh
+with the Japanese Windows UI fonts drawn by IPAGothic. Each Program runs a private
+copy of the executable (with tick.wav, unless left out) in a temporary folder
+holding the prepared settings file. The window is read with window_reader.exe,
+which prints it as JSON, and driven with xdotool and wmctrl. Every wait polls a
+condition until a deadline; nothing relies on a sleep of the right length.
+"""
+
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+WINE = os.environ["TOVIRA_WINE"]
+PROGRAM_DIR = Path(os.environ["TOVIRA_WINDOWS_PROGRAM_DIR"])
+READER = Path(os.environ["TOVIRA_WINDOW_READER"])
+TIMEOUT = 30.0  # Wine starts programs more slowly than Linux does
+BOOT_TIMEOUT = 300.0
+
+SETTINGS_FILE = "ToviraWatch.ini"
+BASE_CAPTION = "Tovira Watch"
+BOX_TITLE = "ToviraWatch"
+
+# The fonts a Japanese Windows draws its interface with, which no Linux machine has.
+JAPANESE_UI_FONTS = ["MS UI Gothic", "Meiryo UI", "Meiryo", "MS Gothic", "ＭＳ ゴシック",
+                     "MS PGothic", "ＭＳ Ｐゴシック", "Yu Gothic UI"]
+STAND_IN_FONT = "IPAGothic"
+
+# A fresh prefix must not stop to offer installing Mono or Gecko, nor put menu
+# entries for its programs on the desktop.
+WINE_ENVIRONMENT = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=,winemenubuilder.exe=d"}
+
+
+def poll(condition, what, timeout=TIMEOUT, interval=0.05):
+    """Returns the first truthy result of condition(); fails after timeout seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = condition()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+def run(*args, check=True):
+    return subprocess.run(args, capture_output=True, text=True, check=check, timeout=TIMEOUT).stdout
+
+
+def run_wine(*args, env, timeout):
+    """Runs a Wine program; its exit status, standard output and error output (bytes).
+    Output goes through files, not pipes: the first Wine program in a prefix starts
+    Wine's services, which inherit its output and would hold a pipe open long after
+    the program ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        code = subprocess.run([WINE, *map(str, args)], env=env, stdout=out, stderr=err, timeout=timeout).returncode
+        out.seek(0)
+        err.seek(0)
+        return code, out.read(), err.read()
+
+
+def xdotool(*args):
+    return run("xdotool", *map(str, args))
+
+
+def windows_path(path):
+    """Wine's name for a Linux path: drive Z: is the root."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class WinePrefix:
+    """A Wine prefix of its own, made by wineboot; close() ends its wineserver and removes it."""
+
+    def __init__(self):
+        self.path = Path(tempfile.mkdtemp(prefix="tovira-wine-"))
+        self.env = dict(os.environ, WINEPREFIX=str(self.path), **WINE_ENVIRONMENT)
+        self.wineserver = Path(WINE).with_name("wineserver")
+        started = time.monotonic()
+        self.wine("wineboot", "-i")
+        self._substitute_fonts()
+        # wineboot returns while Wine's services are still completing the prefix; until
+        # they end, programs start slowly and unevenly.
+        self._wineserver("--wait")
+        self.boot_seconds = time.monotonic() - started
+        # Kept running from now on: otherwise each reading of a window that finds no
+        # program running starts the server and Wine's services anew.
+        self._wineserver("--persistent")
+
+    def _wineserver(self, option):
+        subprocess.run([self.wineserver, option], env=self.env, check=True, timeout=BOOT_TIMEOUT)
+
+    def wine(self, *args, timeout=BOOT_TIMEOUT):
+        code, out, err = run_wine(*args, env=self.env, timeout=timeout)
+        if code != 0:
+            raise AssertionError(f"wine {args} ended with {code}: {err!r}")
+        return out
+
+    def _substitute_fonts(self):
+        lines = ["Windows Registry Editor Version 5.00", "",
+                 r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]"]
+        lines += [f'"{font}"="{STAND_IN_FONT}"' for font in JAPANESE_UI_FONTS]
+        registry_file = self.path / "japanese-fonts.reg"
+        # regedit reads non-ASCII names only from a UTF-16 file with its byte order mark.
+        registry_file.write_bytes("\r\n".join(lines + [""]).encode("utf-16"))
+        self.wine("regedit", "/S", windows_path(registry_file))
+
+    def font_substitute(self, font):
+        """The font drawn for the named one, or None. (reg prints names in the console's
+        code page, so each is asked for by name rather than read from a listing.)"""
+        code, out, _ = run_wine("reg", "query", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes",
+                                "/v", font, env=self.env, timeout=TIMEOUT)
+        fields = out.decode("utf-8", errors="replace").split("REG_SZ")
+        return fields[1].strip() if code == 0 and len(fields) == 2 else None
+
+    def close(self):
+        self._wineserver("--kill")
+        self._wineserver("--wait")
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+PREFIX = None
+
+
+def open_prefix():
+    global PREFIX
+    PREFIX = WinePrefix()
+    return PREFIX
+
+
+def close_prefix():
+    PREFIX.close()
+
+
+def read(*arguments):
+    """What window_reader.exe prints for these arguments, or None while it finds no such
+    window or the window does not answer."""
+    code, out, err = run_wine(READER, *arguments, env=PREFIX.env, timeout=TIMEOUT)
+    if code in (1, 3):
+        return None
+    if code != 0:
+        raise AssertionError(f"window_reader {arguments} ended with {code}: {err!r}")
+    return json.loads(out.decode("utf-8"))
+
+
+def activate(window_id):
+    """Raises and focuses an X window. (xdotool's own --sync waits without a deadline.)"""
+    xdotool("windowactivate", window_id)
+    poll(lambda: xdotool("getactivewindow").strip() == str(window_id), "the window to be active")
+
+
+def pointer():
+    values = dict(line.split("=") for line in xdotool("getmouselocation", "--shell").split())
+    return int(values["X"]), int(values["Y"])
+
+
+def find_control(window, control_id):
+    matches = [control for control in window["controls"] if control["id"] == control_id]
+    if len(matches) != 1:
+        raise AssertionError(f"{len(matches)} controls with id {control_id}")
+    return matches[0]
+
+
+def menu_item(menu, captions):
+    """The item reached through the captions, menu bar title first."""
+    items, item = menu, None
+    for caption in captions:
+        item = next((entry for entry in items if entry["text"] == caption), None)
+        if item is None:
+            raise AssertionError(f"no menu item {caption!r} among {[entry['text'] for entry in items]}")
+        items = item.get("items", [])
+    return item
+
+
+def menu_keys(menu, captions):
+    """The keys that choose a menu item from the keyboard: Alt to the menu bar, Right to
+    the title, Down into it, then Down to each item and Right into its submenu, and
+    Return. Separators are passed over by the arrows, so they are not counted."""
+    def index(items, caption):
+        selectable = [entry["text"] for entry in items if not entry["separator"]]
+        return selectable.index(caption)
+
+    title, *path = captions
+    keys = ["alt"] + ["Right"] * index(menu, title) + ["Down"]
+    items = menu_item(menu, [title])["items"]
+    for level, caption in enumerate(path):
+        keys += ["Down"] * index(items, caption)
+        keys.append("Return" if level == len(path) - 1 else "Right")
+        items = menu_item(items, [caption]).get("items", [])
+    return keys
+
+
+class Program:
+    """The program in a temporary folder of its own: start, read, drive, close."""
+
+    def __init__(self, test, settings=None, tick_sound=True):
+        self.test = test
+        self.settings = settings
+        self.tick_sound = tick_sound
+        self.process = None
+        self.window_id = None
+
+    # ---- lifetime -------------------------------------------------------------------------------
+
+    def __enter__(self):
+        self.root = Path(tempfile.mkdtemp(prefix="tovira-wine-run-"))
+        self.folder = self.root / "program"
+        self.folder.mkdir()
+        shutil.copy2(PROGRAM_DIR / "ToviraWatch.exe", self.folder)
+        if self.tick_sound:
+            shutil.copy2(PROGRAM_DIR / "tick.wav", self.folder)
+        if self.settings is not None:
+            self.settings_path.write_bytes(self.settings)
+        self.output = open(self.root / "output.log", "wb")
+        self.process = subprocess.Popen([WINE, str(self.folder / "ToviraWatch.exe")], cwd=self.folder,
+                                        env=PREFIX.env, stdout=self.output, stderr=subprocess.STDOUT)
+        return self
+
+    def __exit__(self, *exc):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.output.close()
+        shutil.rmtree(self.root, ignore_errors=True)
+        return False
+
+    @property
+    def settings_path(self):
+        return self.folder / SETTINGS_FILE
+
+    def saved_settings(self):
+        return self.settings_path.read_bytes()
+
+    def wait_exit(self):
+        try:
+            code = self.process.wait(TIMEOUT)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("the program did not end") from None
+        self.test.assertEqual(code, 0, "exit status")
+
+    # ---- reading --------------------------------------------------------------------------------
+
+    def read(self):
+        """The main window as window_reader.exe describes it, once it is shown."""
+        return poll(lambda: read("--title", BASE_CAPTION), "the main window")
+
+    def wait_for(self, condition, what):
+        """The first reading of the window for which condition(window) holds."""
+        def satisfied():
+            window = read("--title", BASE_CAPTION)
+            return window if window and condition(window) else None
+        return poll(satisfied, what)
+
+    def topmost(self):
+        return read("--title", BASE_CAPTION, "--topmost")["topmost"]
+
+    @staticmethod
+    def clip():
+        return read("--clip")
+
+    @staticmethod
+    def boxes():
+        return read("--boxes")["boxes"]
+
+    def x_window(self):
+        """The X window Wine made for the main window."""
+        def named():
+            found = run("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid), check=False).split()
+            # Compared here: xdotool's --name also matched the box "ToviraWatch" to "^Tovira Watch".
+            return [window for window in found
+                    if run("xdotool", "getwindowname", window, check=False).startswith(BASE_CAPTION)]
+        if self.window_id is None:
+            self.window_id = poll(named, "the X window")[0]
+        return self.window_id
+
+    # ---- input ----------------------------------------------------------------------------------
+
+    @staticmethod
+    def move_pointer(x, y):
+        xdotool("mousemove", x, y)
+        poll(lambda: pointer() == (x, y), "the pointer to arrive")
+
+    def click(self, x, y, button=1):
+        """A click at a point of the client area, in its own pixels."""
+        client = self.read()["client"]
+        self.move_pointer(client["left"] + x, client["top"] + y)
+        xdotool("click", button)
+
+    def click_control(self, control_id, button=1):
+        window = self.read()
+        rect = find_control(window, control_id)["rect"]
+        self.click((rect["left"] + rect["right"]) // 2, (rect["top"] + rect["bottom"]) // 2, button)
+
+    @staticmethod
+    def pointer_held():
+        """Whether the pointer is held in the window: a move to the screen's corner stops short of it."""
+        xdotool("mousemove", 0, 0)
+        time.sleep(0.05)  # the move is asynchronous; callers poll this answer
+        return pointer() != (0, 0)
+
+    def keys(self, *keys):
+        activate(self.x_window())
+        xdotool("key", "--delay", 80, *keys)
+
+    def choose(self, *captions):
+        """Chooses a menu item from the keyboard, e.g. choose("Conf", "Sonido", "On")."""
+        self.keys(*menu_keys(self.read()["menu"], captions))
+
+    def close_by_window_manager(self):
+        run("wmctrl", "-i", "-c", hex(int(self.x_window())))
+
+    def dismiss_box(self, expected):
+        """Waits for one message box, checks what the reader says of it and closes it with
+        Return, which the box takes as it holds the focus."""
+        box = poll(self.boxes, "a message box")
+        self.test.assertEqual(box, [expected])
+        poll(lambda: xdotool("getactivewindow", "getwindowname").strip() == expected["title"],
+             "the box to have the focus")
+        xdotool("key", "Return")
+        poll(lambda: not self.boxes(), "the box to close")
+
+
+def main():
+    unittest.main(verbosity=2)

@@ -1,0 +1,60 @@
+#pragma once
+// The machine's services on Windows, through the very calls the classic desktop
+// stopwatch makes: timeGetTime, PlaySoundA, ClipCursor, SetWindowPos, MessageBoxW
+// and the user's number settings.
+
+#include "common/failure.h"
+#include "engine/services.h"
+
+#include <windows.h>
+
+namespace tovira {
+
+// The multimedia timer's milliseconds; input messages are stamped on the
+// GetTickCount clock (GetMessageTime), the input clock.
+class WinmmTickCounter final : public TickCounter {
+ public:
+  std::uint32_t timeGetTime() override;
+  std::uint32_t inputClockNow() override;
+};
+
+// Loops the image from memory (flags 13: asynchronous, from memory, loop) and
+// stops it with a one-byte image holding 0 (flags 5), which ends any playback
+// before the call returns.
+class PlaySoundPlayer final : public SoundPlayer {
+ public:
+  void playLoop(std::span<const std::byte> waveImage) override;
+  void stop() override;
+};
+
+class ClipCursorConfinement final : public CursorConfinement {
+ public:
+  void confine(const PixelRect& screenPixels) override;
+  void release() override;
+};
+
+// HWND_TOPMOST or HWND_NOTOPMOST for the window, which keeps its place and size
+// and is not activated.
+class WindowPosStacking final : public TopmostStacking {
+ public:
+  void setWindow(HWND window) { window_ = window; }
+  void setAlwaysOnTop(bool onTop) override;
+
+ private:
+  HWND window_ = nullptr;
+};
+
+// The user's decimal and grouping signs from the regional settings.
+class UserNumberFormat final : public NumberFormat {
+ public:
+  NumberSymbols numberSymbols() const override;
+};
+
+// The failure box: modal, the critical icon, OK, titled "ToviraWatch", over the
+// window that is active at the time.
+class MessageBoxReporter final : public ErrorReporter {
+ public:
+  void report(ErrorCode code) override;
+};
+
+}  // namespace tovira

@@ -58,16 +58,26 @@ def press_errors(busy, seed, laps=30):
     try:
         with Program(CHECKS, settings_text(**dict(SHIPPED, BehaviorMode=1))) as p:
             p.main_window()
-            x, y = centre_on_screen(p, look(p), "lblTime")
+            shown = look(p)
+            x, y = centre_on_screen(p, shown, "lblTime")
             time.sleep(1)  # the busy loops settle on the cores
             # Past the double-click time, so that no press is taken for the second of a double click.
             presses = inject(x, y, laps + 1, 450, 1050, seed)
-            lines = poll(lambda: (s := p.snapshots()) and len(s[-1]["lstLap"]["lines"]) == laps
-                         and s[-1]["lstLap"]["lines"], f"{laps} records", timeout=30)
+            # Releases handled in one go share a snapshot; the one after the last holds every record.
+            releases = shown["releases"] + len(presses)
+            try:
+                poll(lambda: p.snapshots()[-1]["releases"] >= releases, "the window after the last press", timeout=30)
+            except AssertionError:
+                last = p.snapshots()[-1]
+                raise AssertionError(f"{last['releases']} releases seen of {releases}, "
+                                     f"{len(last['lstLap']['lines'])} records") from None
+            lines = p.snapshots()[-1]["lstLap"]["lines"]
     finally:
         for loop in loops:
             loop.kill()
             loop.wait()
+    if len(lines) != laps:
+        raise AssertionError(f"{len(lines)} records for {laps} laps pressed")
     records = sorted(seconds_of(line) for line in lines)
     return [1000 * (record - (pressed - presses[0])) for record, pressed in zip(records, presses[1:])]
 

@@ -18,6 +18,11 @@ SCREEN_WIDTH, SCREEN_HEIGHT = 1280, 1024
 RUNNING_CAPTION = "ストップ"
 FRAME = 1 / 24
 
+# The program meets the signals as a session sends them, whatever this test was started
+# under: a shell's background job ignores SIGINT, nohup SIGHUP, and children inherit that.
+signal.signal(signal.SIGINT, signal.default_int_handler)
+signal.signal(signal.SIGHUP, signal.SIG_DFL)
+
 
 def press_start(program):
     """Clicks Start/Stop where the window shows it, at whatever density; the time just before."""

@@ -70,8 +70,11 @@ class FakeInput {
   // Moves the pointer and waits until the server has done so.
   void moveTo(std::int16_t x, std::int16_t y) {
     send(XCB_MOTION_NOTIFY, 0, x, y);
-    std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    sync();
   }
+
+  // Returns once the server has handled every request sent before.
+  void sync() { std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr)); }
 
   void send(std::uint8_t type, std::uint8_t detail, std::int16_t x = 0, std::int16_t y = 0) {
     // A time of 0 asks the server to act at once, not after a delay.
@@ -113,5 +116,6 @@ int main(int argc, char** argv) {
     input.send(XCB_BUTTON_RELEASE, 1);
     press = Later(press, intervalUs(random));
   }
+  input.sync();
   return 0;
 }

@@ -21,7 +21,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e"))
 from harness import Program, poll, run, settings_text, xdotool  # noqa: E402
-from session import RATE, Recorder, SoundServer, centre_on_screen, look  # noqa: E402
+from session import RATE, Recorder, SoundServer, centre_on_screen, look, viewable  # noqa: E402
 
 INJECTOR = os.environ["TOVIRA_PRESS_INJECTOR"]
 SHIPPED = dict(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",
@@ -119,10 +119,6 @@ def wakeups_per_second(pid):
     start, before = time.monotonic(), context_switches(pid)
     time.sleep(SAMPLE_SECONDS)
     return (context_switches(pid) - before) / (time.monotonic() - start)
-
-
-def viewable(window):
-    return "IsViewable" in run("xwininfo", "-id", str(window.id))
 
 
 def hidden():

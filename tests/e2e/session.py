@@ -20,7 +20,7 @@ import time
 from array import array
 from pathlib import Path
 
-from harness import poll
+from harness import poll, run
 
 RATE = 48000
 CHANNELS = 2
@@ -210,3 +210,8 @@ def centre_on_screen(program, shown, control):
     x, y, width, height = shown[control]["inWindow"]
     ratio = shown["ratio"]
     return round(left + (x + width / 2) * ratio), round(top + (y + height / 2) * ratio)
+
+
+def viewable(window):
+    """Whether the window is mapped and all its ancestors are: not minimised, not on a workspace left."""
+    return "IsViewable" in run("xwininfo", "-id", str(window.id))

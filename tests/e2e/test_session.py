@@ -9,7 +9,7 @@ import time
 import unittest
 
 from harness import BASE_CAPTION, CLIENT_HEIGHT, TIMEOUT, Program, main, poll, run, settings_text, xdotool
-from session import Recorder, SoundServer, centre_on_screen, look
+from session import Recorder, SoundServer, centre_on_screen, look, viewable
 
 SHIPPED = dict(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",
                WindowForceFront=0, BehaviorMode=0, PlaySound=0)
@@ -32,10 +32,6 @@ def press_start(program):
     pressed = time.monotonic()
     xdotool("click", 1)
     return pressed
-
-
-def viewable(window):
-    return "IsViewable" in run("xwininfo", "-id", str(window.id))
 
 
 class SessionTest(unittest.TestCase):

@@ -164,7 +164,8 @@ def sound(run_ms=5500, after_stop=2.0):
         print("no tick heard while running")
         return
     print(f"first tick: {1000 * (ticks[0] - started):.1f} ms after the Start press "
-          f"(its onset may read up to {heard.latency_ms} ms early: the sink renders one block ahead of its clock)")
+          f"(its onset may read up to {heard.latency_ms} ms early: the sink renders one block ahead of its clock); "
+          "aim: at most 42 ms, one film frame")
     print(f"ticks while running: {len(ticks)}; spacing (ms): " +
           " ".join(f"{1000 * (b - a):.2f}" for a, b in zip(ticks, ticks[1:])))
     level = f"{20 * math.log10(peak / 32768):.1f} dBFS" if peak else "digital silence"

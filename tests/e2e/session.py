@@ -4,11 +4,14 @@ with a null sink instead of hardware, and a recorder of what plays on that sink.
     with SoundServer(), Recorder() as heard, Program(...) as p:
         ...
         heard.wait_ticks(2, since=t)     # onset times of the ticks heard since t
-        heard.silent_since(t)            # nothing louder than SILENCE_LEVEL since t
+        heard.silent_since(t)            # nothing as loud as SILENCE_LEVEL since t
 
 Times are CLOCK_MONOTONIC seconds, as time.monotonic() reads them. The null sink
 plays on that clock, so one offset maps a sample's index to the moment it sounded;
 the recorder takes it from its own reads (see Recorder).
+
+Beside the sound, where a control is on the screen at whatever pixel density the
+window's screen has, and whether the window can be seen at all.
 """
 
 import os
@@ -186,12 +189,11 @@ class Recorder:
             return ticks if len(ticks) >= count else None
         return poll(enough, f"{count} ticks", timeout=timeout)
 
-    def peak_since(self, t, until=None):
-        levels = self.levels(self.index(t), None if until is None else self.index(until))
-        return max(map(abs, levels), default=0)
+    def peak_since(self, t):
+        return max(map(abs, self.levels(self.index(t))), default=0)
 
-    def silent_since(self, t, until=None):
-        return self.peak_since(t, until) < SILENCE_LEVEL
+    def silent_since(self, t):
+        return self.peak_since(t) < SILENCE_LEVEL
 
 
 # ---- the window at any pixel density ------------------------------------------------------------

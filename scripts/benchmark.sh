@@ -96,8 +96,9 @@ awk -F'\t' -v load_before="$load_before" -v load_after="$load_after" -v refresh=
     if (!ok) failed = 1
   }
   function info(metric, t, k, g, ratio) { printf "| %s | %s | %s | %s | %s | | |\n", metric, t, k, g, ratio }
-  function compare(metric, now, before) {
-    printf "| %s | %.2f | %.2f | %s |\n", metric, now, before, before > 0 ? sprintf("%.2f", now / before) : "-"
+  function compare(metric, now, before,    ratio) {
+    ratio = before > 0 ? sprintf("%.2f", now / before) : "-"
+    printf "| %s | %.2f | %.2f | %s |\n", metric, now, before, ratio
   }
   BEGIN {
     while ((getline line < programs) > 0) {

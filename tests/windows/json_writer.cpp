@@ -1,57 +1,41 @@
 #include "json_writer.h"
 
+#include "common/text.h"
+
 #include <cstdio>
 
 namespace tovira::bench {
-namespace {
-
-constexpr char32_t kReplacementCharacter = 0xFFFD;
-
-void AppendUtf8(std::string& out, char32_t code_point) {
-  if (code_point < 0x80) {
-    out += static_cast<char>(code_point);
-  } else if (code_point < 0x800) {
-    out += static_cast<char>(0xC0 | (code_point >> 6));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  } else if (code_point < 0x10000) {
-    out += static_cast<char>(0xE0 | (code_point >> 12));
-    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code_point >> 18));
-    out += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code_point & 0x3F));
-  }
-}
-
-bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-}  // namespace
 
 std::string JsonString(std::wstring_view text) {
   std::string out = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t unit = static_cast<char16_t>(text[i]);
+  std::u16string plain;  // a run of characters that need no escape, turned into UTF-8 at once
+  const auto flushPlain = [&] {
+    out += Utf8(plain);
+    plain.clear();
+  };
+  for (const wchar_t character : text) {
+    const auto unit = static_cast<char16_t>(character);
+    const char* escape = nullptr;
     switch (unit) {
-      case U'"': out += "\\\""; continue;
-      case U'\\': out += "\\\\"; continue;
-      case U'\n': out += "\\n"; continue;
-      case U'\r': out += "\\r"; continue;
-      case U'\t': out += "\\t"; continue;
+      case u'"': escape = "\\\""; break;
+      case u'\\': escape = "\\\\"; break;
+      case u'\n': escape = "\\n"; break;
+      case u'\r': escape = "\\r"; break;
+      case u'\t': escape = "\\t"; break;
     }
-    if (unit < 0x20) {
-      char escape[7];
-      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(unit));
+    if (escape != nullptr) {
+      flushPlain();
       out += escape;
-    } else if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(static_cast<char16_t>(text[i + 1]))) {
-      const char32_t low = static_cast<char16_t>(text[++i]);
-      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+    } else if (unit < 0x20) {
+      flushPlain();
+      char control[7];
+      std::snprintf(control, sizeof control, "\\u%04x", static_cast<unsigned>(unit));
+      out += control;
     } else {
-      AppendUtf8(out, IsHighSurrogate(unit) || IsLowSurrogate(unit) ? kReplacementCharacter : unit);
+      plain += unit;
     }
   }
+  flushPlain();
   return out + '"';
 }
 

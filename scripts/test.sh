@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: once plain,
-# once with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds everything and runs every test: the core alone,
+# the Windows program under Wine, then the Linux program once plain and once with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh --tests
@@ -15,6 +16,8 @@ if grep -qiE 'qt6|libqt|/qt/' build-core/build.ninja; then
   exit 1
 fi
 (cd build-core && ctest --output-on-failure --parallel "$jobs")
+
+bash scripts/test-windows.sh
 
 bash scripts/build.sh build-tests
 (cd build-tests && ctest --output-on-failure --parallel "$jobs")

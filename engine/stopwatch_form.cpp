@@ -200,10 +200,12 @@ void StopwatchForm::refreshDialIfChanged(std::int32_t elapsed) {
 // stopwatch's state as a full refresh draws it, rather than enlarged or shrunk.
 void StopwatchForm::ScreenChanged() {
   composedDial_.reset();
-  EndSilentlyOnFault([this] {
-    RefreshDial(parts_.dial, state_.stopwatch.Elapsed(services_.ticks.timeGetTime()), handSettings());
+  std::int32_t shown = state_.stopwatch.AccumulatedTime;
+  EndSilentlyOnFault([&] {
+    shown = state_.stopwatch.Elapsed(services_.ticks.timeGetTime());
+    RefreshDial(parts_.dial, shown, handSettings());
   });
-  presentDial(state_.stopwatch.AccumulatedTime);
+  presentDial(shown);
 }
 
 HandSettings StopwatchForm::handSettings() const {

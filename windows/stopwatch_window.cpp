@@ -384,15 +384,29 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
 
 LRESULT StopwatchWindow::onControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCDESTROY) RemoveWindowSubclass(control, ControlProcedure, 0);
+  const bool leftPress = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
+  if (leftPress && control == controlOf(Control::lstLap)) {
+    selectLineAt(lparam);
+    if (ready_) forwardMouse(PressTarget::LapList, message);
+    return 0;
+  }
   // An owner-drawn button takes a double click's second press for a notification
   // of its own; as a plain press it clicks again, as any push button does.
-  if (message == WM_LBUTTONDBLCLK && (control == controlOf(Control::cmdStart) || control == controlOf(Control::cmdLap))) {
-    message = WM_LBUTTONDOWN;
-  }
-  // The list selects the line under the pointer first; then the press does what it does anywhere.
-  const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
+  const bool buttonPressedAgain = message == WM_LBUTTONDBLCLK && !pressTargetOf(control);
+  const LRESULT result = DefSubclassProc(control, buttonPressedAgain ? WM_LBUTTONDOWN : message, wparam, lparam);
   if (const auto target = pressTargetOf(control); target && ready_) forwardMouse(*target, message);
   return result;
+}
+
+// The list's own handling would follow the pointer until the button is released,
+// taking the selection back from the line that a record made by the press selected.
+// So the left button selects the line under it (a double click's second press too),
+// and the press goes on to the stopwatch.
+void StopwatchWindow::selectLineAt(LPARAM point) {
+  const HWND list = controlOf(Control::lstLap);
+  SetFocus(list);
+  const auto hit = static_cast<DWORD>(SendMessageW(list, LB_ITEMFROMPOINT, 0, point));
+  if (HIWORD(hit) == 0) SendMessageW(list, LB_SETCURSEL, LOWORD(hit), 0);  // not below the last line
 }
 
 std::optional<PressTarget> StopwatchWindow::pressTargetOf(HWND control) const {

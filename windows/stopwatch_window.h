@@ -84,6 +84,7 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
   void onActivate(WPARAM wparam);
   void onDpiChanged(unsigned dpi, const RECT& suggested);
   void forwardMouse(PressTarget target, UINT message);
+  void selectLineAt(LPARAM point);
   void close();
 
   void createControls();

@@ -115,6 +115,8 @@ StopwatchWindow::StopwatchWindow(HINSTANCE instance, Win32Machine& machine, std:
   ready_ = true;
 }
 
+// A window still there goes with the members below the stopwatch; what it is sent
+// meanwhile reaches the stopwatch no more.
 StopwatchWindow::~StopwatchWindow() { ready_ = false; }
 
 void StopwatchWindow::createControls() {

@@ -8,6 +8,8 @@
 #include "platform/user_files.h"
 
 #include <windows.h>
+// windows.h names the system's own win.ini call WriteProfileString; ours is another.
+#undef WriteProfileString
 
 #include <array>
 #include <stdexcept>

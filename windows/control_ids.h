@@ -8,5 +8,7 @@ inline constexpr int kStartStopButtonId = 1001;
 inline constexpr int kResetLapButtonId = 1002;
 inline constexpr int kTimeLabelId = 1003;
 inline constexpr int kLapListId = 1004;
+inline constexpr int kDialId = 1005;
+inline constexpr int kDigitStripId = 1006;
 
 }  // namespace tovira::win32

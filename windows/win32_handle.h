@@ -23,7 +23,9 @@ using UniqueHandle = std::unique_ptr<std::remove_pointer_t<Handle>, HandleCloser
 
 using UniqueMenu = UniqueHandle<HMENU, DestroyMenu>;
 using UniqueFont = UniqueHandle<HFONT, DeleteObject>;
+using UniquePen = UniqueHandle<HPEN, DeleteObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObject>;
+using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
 using UniqueDeviceContext = UniqueHandle<HDC, DeleteDC>;
 using UniqueModule = UniqueHandle<HMODULE, FreeLibrary>;
 using UniqueHook = UniqueHandle<HHOOK, UnhookWindowsHookEx>;

@@ -300,8 +300,9 @@ TEST(StopwatchForm, LoadAppliesTheSettingsInOrderAndUnloadWritesThemOnce) {
   f.form.Unload();
   EXPECT_EQ(f.sound.calls, std::vector<std::string>{"stop"});
   EXPECT_EQ(testing::ReadBytes(f.folder.path() / "ToviraWatch.ini"),
-            "[ToviraWatch]\nShowbutton=0\nShowDigital=1\nShowAnalog=0\nLapType=4\nAnalogScale=2\n"
-            "AnalogColor=ff8000\nWindowForceFront=1\nBehaviorMode=1\nPlaySound=1\n");
+            testing::AsWrittenByProfileCalls(
+                "[ToviraWatch]\nShowbutton=0\nShowDigital=1\nShowAnalog=0\nLapType=4\nAnalogScale=2\n"
+                "AnalogColor=ff8000\nWindowForceFront=1\nBehaviorMode=1\nPlaySound=1\n"));
 }
 
 TEST(StopwatchForm, LoadWithoutSettingsOrTickSound) {

@@ -56,4 +56,16 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A settings file as the profile calls write it, given in LF lines: Windows' own
+// calls write every line of a file they change in CRLF, ours keep the file's LF.
+inline std::string AsWrittenByProfileCalls(std::string_view lfLines) {
+#ifdef _WIN32
+  std::string text;
+  for (const char c : lfLines) text += c == '\n' ? std::string_view("\r\n") : std::string_view(&c, 1);
+  return text;
+#else
+  return std::string(lfLines);
+#endif
+}
+
 }  // namespace tovira::testing

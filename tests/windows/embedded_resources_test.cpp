@@ -1,5 +1,5 @@
 // What ToviraWatch.exe carries, loaded through the calls the program uses, against
-// the committed files: the bitmaps' pixels against raw RGB dumps of the PNGs, each
+// the committed files: the bitmaps, as the program decodes them, against raw RGB dumps of the PNGs, each
 // icon size's pixels and alpha against RGBA dumps, the tick sound and the manifest
 // byte for byte. Paths are Wine's view of the build tree (drive Z: is /).
 
@@ -8,12 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "windows/dib_picture.h"
 #include "windows/resource_ids.h"
 #include "windows/win32_handle.h"
 
@@ -87,19 +89,24 @@ void PrintTo(const Artwork& artwork, std::ostream* out) { *out << artwork.name; 
 
 class EmbeddedBitmap : public testing::TestWithParam<Artwork> {};
 
+// Stored in 8 bits, run-length encoded, and decoded to every pixel as drawn.
 TEST_P(EmbeddedBitmap, HasThePicturesPixels) {
   const Artwork& artwork = GetParam();
-  const UniqueBitmap bitmap(static_cast<HBITMAP>(
-      LoadImageW(Program(), MAKEINTRESOURCEW(artwork.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  ASSERT_TRUE(bitmap) << artwork.name;
-  const BITMAP dimensions = Dimensions(bitmap.get());
-  ASSERT_EQ(dimensions.bmWidth, artwork.width);
-  ASSERT_EQ(dimensions.bmHeight, artwork.height);
-  EXPECT_EQ(dimensions.bmBitsPixel, 24);
+  const Bytes stored = ResourceBytes(artwork.id, RT_BITMAP);
+  ASSERT_GE(stored.size(), sizeof(BITMAPINFOHEADER)) << artwork.name;
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, stored.data(), sizeof header);
+  EXPECT_EQ(header.biBitCount, 8);
+  EXPECT_EQ(header.biCompression, static_cast<DWORD>(BI_RLE8));
 
+  const DibPicture picture = LoadBitmapResource(Program(), artwork.id);
+  ASSERT_EQ(picture.width(), artwork.width);
+  ASSERT_EQ(picture.height(), artwork.height);
   const Bytes reference = ReadFile(std::string(TOVIRA_REFERENCE_DIR "/") + artwork.name + ".rgb");
   ASSERT_EQ(reference.size(), std::size_t(artwork.width) * artwork.height * 3);
-  const long different = FirstDifferentPixel(Pixels(bitmap.get(), artwork.width, artwork.height), reference, 3);
+  GdiFlush();
+  const auto* pixels = reinterpret_cast<const std::uint8_t*>(picture.pixels().data());
+  const long different = FirstDifferentPixel(Bytes(pixels, pixels + picture.pixels().size_bytes()), reference, 3);
   EXPECT_EQ(different, -1) << "first at x " << different % artwork.width << ", y " << different / artwork.width;
 }
 

@@ -27,6 +27,8 @@ BOOT_TIMEOUT = 300.0
 SETTINGS_FILE = "ToviraWatch.ini"
 BASE_CAPTION = "Tovira Watch"
 BOX_TITLE = "ToviraWatch"
+KEY_ORDER = ["Showbutton", "ShowDigital", "ShowAnalog", "LapType", "AnalogScale", "AnalogColor", "WindowForceFront",
+             "BehaviorMode", "PlaySound"]
 
 # The fonts a Japanese Windows draws its interface with, which no Linux machine has.
 JAPANESE_UI_FONTS = ["MS UI Gothic", "Meiryo UI", "Meiryo", "MS Gothic", "ＭＳ ゴシック",
@@ -70,6 +72,25 @@ def xdotool(*args):
     return run("xdotool", *map(str, args))
 
 
+def settings_text(**values):
+    """A settings file with these values, keys in their fixed order, in LF lines."""
+    return ("\n".join(["[ToviraWatch]"] + [f"{key}={values[key]}" for key in KEY_ORDER]) + "\n").encode()
+
+
+def failure(code):
+    """The failure box the program shows for a code."""
+    return {"title": BOX_TITLE, "text": f"(CODE:{code:03d})致命的なエラー発生", "icon": "error", "buttons": ["OK"]}
+
+
+def screen_pixels(rect):
+    """The screen's pixels in a rectangle (left, top, right, bottom) as rows of (r, g, b)."""
+    left, top, right, bottom = rect
+    width, height = right - left, bottom - top
+    data = subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{left}+{top}", "-depth", "8",
+                           "rgb:-"], capture_output=True, check=True, timeout=TIMEOUT).stdout
+    return [[tuple(data[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)] for y in range(height)]
+
+
 def windows_path(path):
     """Wine's name for a Linux path: drive Z: is the root."""
     return "Z:" + str(path).replace("/", "\\")
@@ -111,13 +132,19 @@ class WinePrefix:
         registry_file.write_bytes("\r\n".join(lines + [""]).encode("utf-16"))
         self.wine("regedit", "/S", windows_path(registry_file))
 
+    def registry_value(self, key, name):
+        """A value's data as reg prints it, or None when it is not set."""
+        code, out, _ = run_wine("reg", "query", key, "/v", name, env=self.env, timeout=TIMEOUT)
+        fields = out.decode("utf-8", errors="replace").split("REG_")
+        return fields[1].split(None, 1)[1].strip() if code == 0 and len(fields) == 2 else None
+
+    def set_registry_value(self, key, name, data, kind="REG_SZ"):
+        self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f", timeout=TIMEOUT)
+
     def font_substitute(self, font):
         """The font drawn for the named one, or None. (reg prints names in the console's
         code page, so each is asked for by name rather than read from a listing.)"""
-        code, out, _ = run_wine("reg", "query", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes",
-                                "/v", font, env=self.env, timeout=TIMEOUT)
-        fields = out.decode("utf-8", errors="replace").split("REG_SZ")
-        return fields[1].strip() if code == 0 and len(fields) == 2 else None
+        return self.registry_value(r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes", font)
 
     def close(self):
         self._wineserver("--kill")

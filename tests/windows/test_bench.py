@@ -1,15 +1,58 @@
-"""The Wine bench proven on the placeholder window: a fresh prefix with its fonts,
-finding and reading the window, clicks, menus from the keyboard, the pointer held,
-always on top, message boxes, closing, and the settings file saved."""
+"""The Windows program under Wine, walked from outside as a user would: the window
+as created, every mouse binding in both behaviour modes, records in the four display
+modes, Reset, the pointer held while running, the settings written on close (and at
+the session's end) and read at the next start, a missing tick.wav and hostile
+settings files. The window is read with window_reader.exe and driven with xdotool
+and the keyboard."""
+
+import re
+import time
 
 import harness
-from harness import BASE_CAPTION, BOX_TITLE, Program, find_control, menu_item, poll
+from harness import (BASE_CAPTION, Program, failure, find_control, menu_item, poll, pointer, screen_pixels,
+                     settings_text, xdotool)
 
-START_STOP, RESET_LAP, TIME_LABEL, LAP_LIST = 1001, 1002, 1003, 1004
-CLIENT_WIDTH, CLIENT_HEIGHT = 258, 420
+START, LAP, LABEL, LIST, DIAL, DIGITS = 1001, 1002, 1003, 1004, 1005, 1006
+LEFT, MIDDLE, RIGHT = 1, 2, 3  # xdotool's button numbers
+CAPTIONS = {False: ("スタート", "リセット"), True: ("ストップ", "ラップ")}
+DOUBLE_CLICK_GAP = 0.6  # longer than Wine's double-click time
 
-SHIPPED_SETTINGS = (b"[ToviraWatch]\nShowbutton=1\nShowDigital=1\nShowAnalog=1\nLapType=1\nAnalogScale=1\n"
-                    b"AnalogColor=C80000\nWindowForceFront=0\nBehaviorMode=0\nPlaySound=0\n")
+SHIPPED = dict(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",
+               WindowForceFront=0, BehaviorMode=0, PlaySound=0)
+
+
+def settings(**changes):
+    return settings_text(**dict(SHIPPED, **changes))
+
+
+def pixels(twips_rect, twips_per_pixel):
+    """A control's rectangle (left, top, right, bottom) in pixels, from its place and size in twips."""
+    left, top, width, height = (round(value / twips_per_pixel) for value in twips_rect)
+    return (left, top, left + width, top + height)
+
+
+def outline(menu):
+    """Each item as (caption, submenu) or (caption, checked, grayed)."""
+    return [(item["text"], outline(item["items"])) if "items" in item else (item["text"], item["checked"], item["grayed"])
+            for item in menu]
+
+
+def mode_marks(checked):
+    return [("SC", "SC" in checked, False), ("HMS   ", "HMS" in checked, False), ("24F ", "24F" in checked, False),
+            ("SEC KEY  ", "SEC KEY" in checked, False)]
+
+
+# The menus after start-up with the shipped settings.
+SHIPPED_MENU = [
+    ("Arch", [("Cerr", False, False)]),
+    ("Conf", [("Modo    ", [("Norm", True, False), ("Lap     ", False, False)]),
+              ("Sonido", [("On  ", False, False), ("Off   ", True, False)]),
+              ("Ver ", [("Btn ", True, False), ("Digital ", True, False), ("Analogo", True, False)]),
+              ("Marcadores  ", mode_marks({"SC"})),
+              ("Duracion ", [("6不", True, False), ("10不", False, True), ("30不", False, True)])]),
+    ("Window", [("Normal  ", True, False), ("Encima de Todo", False, False)]),
+    ("Trad", [("Crew", False, True)]),
+]
 
 
 def setUpModule():
@@ -20,13 +63,37 @@ def tearDownModule():
     harness.close_prefix()
 
 
-def captions(menu):
-    return [(item["text"], captions(item["items"])) if "items" in item else item["text"] for item in menu]
+def rect(control):
+    r = control["rect"]
+    return (r["left"], r["top"], r["right"], r["bottom"])
 
 
-def inside(rect, outer):
-    return (outer["left"] <= rect["left"] <= rect["right"] <= outer["right"]
-            and outer["top"] <= rect["top"] <= rect["bottom"] <= outer["bottom"])
+def screen_rect(window, control_id):
+    r = find_control(window, control_id)["screen_rect"]
+    return (r["left"], r["top"], r["right"], r["bottom"])
+
+
+def hand_pixels(window):
+    """Pixels of the hand's colour C80000 on the dial, as the screen shows it."""
+    return sum(row.count((200, 0, 0)) for row in screen_pixels(screen_rect(window, DIAL)))
+
+
+class Clicks:
+    """Mouse clicks at points of the screen, never two so close that they make a double click by chance."""
+
+    def __init__(self):
+        self.last = None
+
+    def click(self, x, y, button=LEFT, double=False):
+        if self.last and self.last[:3] == (x, y, button):
+            time.sleep(max(0.0, self.last[3] + DOUBLE_CLICK_GAP - time.monotonic()))
+        Program.move_pointer(x, y)
+        xdotool("click", "--repeat", 2 if double else 1, "--delay", 60, button)
+        self.last = (x, y, button, time.monotonic())
+
+    def click_control(self, window, control_id, button=LEFT):
+        left, top, right, bottom = screen_rect(window, control_id)
+        self.click((left + right) // 2, (top + bottom) // 2, button)
 
 
 class Prefix(harness.unittest.TestCase):
@@ -35,91 +102,417 @@ class Prefix(harness.unittest.TestCase):
             self.assertEqual(harness.PREFIX.font_substitute(font), harness.STAND_IN_FONT, font)
 
 
-class Reading(harness.unittest.TestCase):
-    def test_window_menus_and_controls(self):
-        with Program(self, SHIPPED_SETTINGS) as program:
+class Window(harness.unittest.TestCase):
+    # Each control by id in the order Tab goes (the label and the pictures take no
+    # focus): class, text, shown, and its place and size in twips once started.
+    CONTROLS = [(DIGITS, "Static", "", False, (180, 2880, 2655, 555)),
+                (START, "Button", "スタート", True, (60, 4450, 1755, 495)),
+                (LAP, "Button", "リセット", True, (2040, 4450, 1755, 495)),
+                (LIST, "ListBox", "", True, (60, 4980, 3735, 1260)),
+                (DIAL, "Static", "", True, (60, 60, 3750, 3750)),
+                (LABEL, "Static", "0.000", True, (60, 3900, 3735, 495))]
+
+    def test_as_defined_with_the_shipped_settings(self):
+        with Program(self, settings()) as program:
             window = program.read()
-            self.assertEqual(window["title"], BASE_CAPTION)
+            self.assertEqual(window["title"], BASE_CAPTION + "[秒]")
             client = window["client"]
-            self.assertEqual((client["right"] - client["left"], client["bottom"] - client["top"]),
-                             (CLIENT_WIDTH, CLIENT_HEIGHT))
+            self.assertEqual((client["right"] - client["left"], client["bottom"] - client["top"]), (258, 420))
             self.assertFalse(window["topmost"])
-
-            self.assertEqual(captions(window["menu"]), [("Arch", ["Cerr"]), ("Conf", [("Sonido", ["On", "Off"])]),
-                                                        ("Window", ["Normal", "Encima de Todo"])])
-            self.assertTrue(menu_item(window["menu"], ["Conf", "Sonido", "Off"])["checked"])
-            self.assertFalse(menu_item(window["menu"], ["Conf", "Sonido", "On"])["checked"])
-            self.assertTrue(menu_item(window["menu"], ["Window", "Normal"])["radio"])
-
-            expected = {START_STOP: ("Button", "スタート"), RESET_LAP: ("Button", "リセット"),
-                        TIME_LABEL: ("Static", "0"), LAP_LIST: ("ListBox", "")}
-            self.assertEqual({c["id"]: (c["class"], c["text"]) for c in window["controls"]}, expected)
-            area = {"left": 0, "top": 0, "right": CLIENT_WIDTH, "bottom": CLIENT_HEIGHT}
+            self.assertEqual(outline(window["menu"]), SHIPPED_MENU)
+            self.assertEqual([(c["id"], c["class"], c["text"], c["visible"], rect(c)) for c in window["controls"]],
+                             [(*row[:4], pixels(row[4], 15)) for row in self.CONTROLS])
+            self.assertTrue(find_control(window, START)["focused"])
             for control in window["controls"]:
-                with self.subTest(control=control["id"]):
-                    self.assertTrue(control["visible"])
-                    self.assertTrue(inside(control["rect"], area), control["rect"])
-                    self.assertEqual(control["screen_rect"]["left"] - control["rect"]["left"], client["left"])
-                    self.assertEqual(control["screen_rect"]["top"] - control["rect"]["top"], client["top"])
-                    self.assertEqual(control["font"]["missing_glyphs"], 0)
-            self.assertEqual(find_control(window, LAP_LIST)["lines"], [])
-            self.assertEqual(find_control(window, LAP_LIST)["selection"], -1)
+                self.assertEqual(control["font"]["missing_glyphs"], 0, control["id"])
+            self.assertEqual(find_control(window, LABEL)["font"]["requested"], "MS Gothic")
+            self.assertEqual(find_control(window, LIST)["font"]["requested"], "MS Gothic")
+            self.assertEqual((find_control(window, LIST)["lines"], find_control(window, LIST)["selection"]), ([], -1))
+            # The hand stands at 12 o'clock: straight up from the dial's centre, in its colour.
+            left, top, right, bottom = screen_rect(window, DIAL)
+            centre = (left + right) // 2
+            column = [row[0] for row in screen_pixels((centre, top + 20, centre + 1, (top + bottom) // 2 - 10))]
+            self.assertGreater(column.count((200, 0, 0)), len(column) * 9 // 10)
+            program.close_by_window_manager()
+            program.wait_exit()
 
+    def test_at_twice_the_usual_density(self):
+        desktop = r"HKCU\Control Panel\Desktop"
+        harness.PREFIX.set_registry_value(desktop, "LogPixels", "192", "REG_DWORD")
+        try:
+            with Program(self, settings()) as program:
+                window = program.read()  # (the reader's own view of another program's density says 96 under Wine)
+                client = window["client"]
+                self.assertEqual((client["right"] - client["left"], client["bottom"] - client["top"]), (516, 840))
+                for control_id, _, _, _, twips in self.CONTROLS:
+                    self.assertEqual(rect(find_control(window, control_id)), pixels(twips, 7.5), control_id)
+                self.assertEqual(find_control(window, LIST)["font"]["height"], -42)
+                # The doubled artwork: a hand twice as long and twice as wide as at 96 dpi.
+                self.assertGreater(hand_pixels(window), 4 * 150)
+                program.choose("Arch", "Cerr")
+                program.wait_exit()
+        finally:
+            harness.PREFIX.set_registry_value(desktop, "LogPixels", "96", "REG_DWORD")
+
+
+class Model:
+    """What the window should show, carried through the commands as the bindings order them."""
+
+    def __init__(self):
+        self.lap_mode = False
+        self.running = False
+        self.records = 0
+        self.selected = -1
+        self.shown = True
+
+    def start_click(self):
+        if self.running:
+            self.records += 1
+            self.selected = self.records - 1
+        self.running = not self.running
+
+    def lap_click(self):
+        if self.running:
+            self.records += 1
+            self.selected = self.records - 1
+        else:
+            self.records, self.selected = 0, -1
+
+    def press(self, target, button):
+        if target in ("cmdStart", "cmdLap"):
+            if button == LEFT:
+                (self.start_click if target == "cmdStart" else self.lap_click)()
+            return
+        if target == "line" and button == LEFT:
+            self.selected = 0
+        if button == MIDDLE:
+            return
+        if not self.lap_mode:
+            (self.start_click if button == LEFT else self.lap_click)()
+        elif button == LEFT:
+            if self.running:
+                self.lap_click()
+            else:
+                if target == "dial" and self.shown:
+                    self.shown = False
+                self.start_click()
+        else:
+            self.start_click()
+            if target == "dial":
+                self.shown = not self.shown
+
+    def double_click(self, target, button):
+        self.press(target, button)
+        if button != LEFT or target in ("cmdStart", "cmdLap"):
+            self.press(target, button)  # the second press is one more press
+            return
+        if target == "line":
+            self.selected = 0
+        (self.lap_click if self.lap_mode else self.start_click)()
+
+    def shows(self):
+        return dict(captions=CAPTIONS[self.running], records=self.records, selected=self.selected,
+                    buttons_shown=(self.shown, self.shown), lap_mode=self.lap_mode)
+
+
+def shows(window):
+    start, lap, lap_list = (find_control(window, control_id) for control_id in (START, LAP, LIST))
+    return dict(captions=(start["text"], lap["text"]), records=len(lap_list["lines"]), selected=lap_list["selection"],
+                buttons_shown=(start["visible"], lap["visible"]),
+                lap_mode=menu_item(window["menu"], ["Conf", "Modo    ", "Lap     "])["checked"])
+
+
+# (target, button, double click), in Normal mode and then in Lap mode, from a stopped,
+# cleared stopwatch with the buttons shown. Presses on "line" hit the list's first line.
+NORMAL_WALK = [
+    ("label", LEFT, False), ("label", RIGHT, False), ("dial", MIDDLE, False), ("cmdStart", RIGHT, False),
+    ("cmdLap", MIDDLE, False), ("cmdLap", RIGHT, False), ("line", LEFT, False), ("background", RIGHT, False),
+    ("dial", LEFT, True), ("background", LEFT, False), ("dial", RIGHT, False), ("background", MIDDLE, True),
+    ("line", LEFT, True), ("cmdLap", LEFT, False), ("cmdStart", LEFT, False), ("cmdStart", LEFT, True),
+    ("cmdLap", RIGHT, True), ("line", RIGHT, True), ("dial", LEFT, False), ("dial", RIGHT, True),
+    ("label", LEFT, True), ("cmdStart", LEFT, False),
+]
+LAP_WALK = [
+    ("line", LEFT, False), ("label", LEFT, False), ("background", LEFT, False), ("label", RIGHT, False),
+    ("label", LEFT, True), ("dial", RIGHT, False), ("dial", LEFT, False), ("dial", LEFT, False),
+    ("dial", RIGHT, False), ("dial", LEFT, False), ("background", RIGHT, False), ("dial", MIDDLE, False),
+    ("dial", LEFT, True), ("line", RIGHT, False), ("dial", RIGHT, False), ("cmdStart", MIDDLE, False),
+    ("cmdLap", RIGHT, False), ("cmdStart", LEFT, False), ("line", LEFT, True), ("cmdLap", LEFT, False),
+    ("background", LEFT, True), ("dial", RIGHT, True), ("cmdStart", LEFT, False), ("cmdLap", LEFT, False),
+]
+
+
+class Bindings(harness.unittest.TestCase):
+    def test_every_binding_in_both_modes(self):
+        with Program(self, settings()) as program:
+            self.program, self.model, self.clicks = program, Model(), Clicks()
+            self.settle("the window at start")
+            self.make_room_for_every_line()
+            for target, button, double in NORMAL_WALK:
+                self.input(target, button, double)
+            program.choose("Conf", "Modo    ", "Lap     ")
+            self.model.lap_mode = True
+            self.settle("Lap mode chosen")
+            for target, button, double in LAP_WALK:
+                self.input(target, button, double)
+            program.close_by_window_manager()
+            program.wait_exit()
+
+    def make_room_for_every_line(self):
+        """A taller window, so that the list shows all the walk's lines from the first: the
+        list follows the window's height down to 60 twips above its bottom."""
+        window = self.program.read()
+        frame = window["frame"]
+        xdotool("windowsize", self.program.x_window(), frame["right"] - frame["left"], 880)
+        window = self.program.wait_for(lambda w: w["client"]["bottom"] - w["client"]["top"] > 800, "a taller window")
+        client = window["client"]
+        self.assertEqual(rect(find_control(window, LIST))[3], client["bottom"] - client["top"] - 4)
+
+    def settle(self, what):
+        """Waits for the window to show what the model says, and fails with the difference."""
+        want, seen = self.model.shows(), {}
+
+        def matches():
+            seen["last"] = shows(self.program.read())
+            return seen["last"] == want
+        try:
+            poll(matches, what, timeout=10)
+        except AssertionError:
+            self.assertEqual(seen.get("last"), want, what)
+
+    def spot(self, target):
+        window = self.program.read()
+        if target == "background":  # right of the dial, which leaves a strip of the window's own
+            return window["client"]["left"] + 256, window["client"]["top"] + 130
+        if target == "line":
+            self.assertGreater(len(find_control(window, LIST)["lines"]), 0, "a line to press on")
+            left, top, _, _ = screen_rect(window, LIST)
+            return left + 40, top + 10
+        control_id = {"label": LABEL, "dial": DIAL, "cmdStart": START, "cmdLap": LAP}[target]
+        left, top, right, bottom = screen_rect(window, control_id)
+        return (left + right) // 2, (top + bottom) // 2
+
+    def input(self, target, button, double):
+        mode = "Lap" if self.model.lap_mode else "Normal"
+        state = "running" if self.model.running else "stopped"
+        what = f"{mode} mode, {state}: button {button} {'double click' if double else 'press'} on {target}"
+        x, y = self.spot(target)
+        self.clicks.click(x, y, button, double)
+        (self.model.double_click if double else self.model.press)(target, button)
+        self.settle(what)
+
+
+# ---- the lap lines of each display mode, for the user's number signs ----
+
+FRAME_STARTS = [0, 42, 84, 126, 167, 209, 251, 292, 334, 376, 417, 459, 501, 542, 584, 626, 667, 709, 751, 791,
+                834, 876, 917, 959]
+
+
+def frame(ms):
+    return max(i for i, start in enumerate(FRAME_STARTS) if start <= ms % 1000)
+
+
+def grouped(value, group):
+    return f"{value:,}".replace(",", group)
+
+
+def seconds_line(ms, group, decimal):
+    return f"{grouped(ms // 1000, group) + decimal + f'{ms % 1000:03d}':>10} 秒"
+
+
+def hms_line(ms, group, decimal):
+    def field(value, unit):
+        return f"{value:>2}{unit}" if value else "  \u3000"
+    return field(ms // 3600000, "時") + field(ms // 60000 % 60, "分") + field(ms // 1000 % 60, "秒") + f"{ms % 1000:03d}"
+
+
+def frames_line(ms, group, decimal):
+    return f"{grouped(ms // 1000 * 24 + frame(ms), group):>6} コマ"
+
+
+def ssk_line(ms, group, decimal):
+    seconds, block = ms // 1000, ms // 6000
+    second = seconds % 6
+    return ((f"{block:>3}:" if block else "   :") + (f"{second:>2}:" if second or block else "  :") +
+            f"{frame(ms):>2}K [{seconds:>3}:{frame(ms):>2}K]")
+
+
+DISPLAY_MODES = [("HMS   ", "HMS", "[時分秒]", hms_line), ("24F ", "24F", "[コマ数]", frames_line),
+                 ("SEC KEY  ", "SEC KEY", "[ﾌﾚｰﾑ:秒:ｺﾏ]", ssk_line), ("SC", "SC", "[秒]", seconds_line)]
+
+
+class Records(harness.unittest.TestCase):
+    INTERNATIONAL = r"HKCU\Control Panel\International"
+
+    def setUp(self):
+        # Signs unlike the usual ones, so that the lines show whose they follow.
+        self.signs = {name: harness.PREFIX.registry_value(self.INTERNATIONAL, name) for name in ("sThousand", "sDecimal")}
+        harness.PREFIX.set_registry_value(self.INTERNATIONAL, "sThousand", ".")
+        harness.PREFIX.set_registry_value(self.INTERNATIONAL, "sDecimal", ",")
+
+    def tearDown(self):
+        for name, value in self.signs.items():
+            harness.PREFIX.set_registry_value(self.INTERNATIONAL, name, value)
+
+    def test_records_in_every_display_mode_and_reset(self):
+        with Program(self, settings()) as program:
+            clicks = Clicks()
+            window = program.read()
+            self.assertEqual(find_control(window, LABEL)["text"], "0,000")
+            clicks.click_control(window, START)
+            started = time.monotonic()
+            time.sleep(1.2)
+            clicks.click_control(window, LAP)
+            time.sleep(max(0.0, started + 6.4 - time.monotonic()))
+            clicks.click_control(window, START)  # stop: a second record, beyond the first six-second block
+            program.wait_for(lambda w: len(find_control(w, LIST)["lines"]) == 2, "two records")
+            clicks.click_control(window, START)  # resume
+            time.sleep(0.6)
+            clicks.click_control(window, START)
+            window = program.wait_for(lambda w: len(find_control(w, LIST)["lines"]) == 3, "three records")
+
+            lines = find_control(window, LIST)["lines"]
+            records = []
+            for line in lines:
+                match = re.fullmatch(r" *(\d{1,3}(?:\.\d{3})*),(\d{3}) 秒", line)
+                self.assertIsNotNone(match, line)
+                self.assertEqual(len(line), 12, line)
+                records.append(int(match[1].replace(".", "")) * 1000 + int(match[2]))
+            self.assertTrue(700 <= records[0] <= 2500, records)
+            self.assertTrue(6000 <= records[1] <= 8000, records)
+            self.assertTrue(200 <= records[2] - records[1] <= 1500, records)  # resumed from the second
+            label = find_control(window, LABEL)["text"]
+            self.assertRegex(label, r"^\d+,\d{3}$")
+            self.assertEqual(find_control(window, LIST)["selection"], 2)
+
+            for caption, mark, suffix, line_of in DISPLAY_MODES:
+                program.choose("Conf", "Marcadores  ", caption)
+                window = program.wait_for(lambda w: w["title"] == BASE_CAPTION + suffix, f"the caption of {caption}")
+                self.assertEqual(find_control(window, LIST)["lines"], [line_of(ms, ".", ",") for ms in records])
+                self.assertEqual(find_control(window, LIST)["selection"], 2)
+                self.assertEqual(outline(menu_item(window["menu"], ["Conf", "Marcadores  "])["items"]),
+                                 mode_marks({mark}))
+
+            clicks.click_control(window, LAP)  # Reset
+            window = program.wait_for(lambda w: not find_control(w, LIST)["lines"], "the list to empty")
+            self.assertEqual(find_control(window, LABEL)["text"], "0,000")
+            self.assertEqual(find_control(window, LIST)["selection"], -1)
             program.close_by_window_manager()
             program.wait_exit()
 
 
-class Driving(harness.unittest.TestCase):
-    def test_clicks_hold_the_pointer_and_fill_the_list(self):
-        with Program(self, SHIPPED_SETTINGS) as program:
-            client = program.read()["client"]
-            program.click_control(START_STOP)
-            program.wait_for(lambda w: find_control(w, START_STOP)["text"] == "ストップ", "the watch to run")
-            clip = program.clip()
-            self.assertTrue(clip["clipped"])
-            self.assertEqual(clip["clip"], client)
-            poll(program.pointer_held, "the pointer to be held")
+class Pointer(harness.unittest.TestCase):
+    def test_held_while_running_and_let_go_by_stop_and_by_closing(self):
+        with Program(self, settings()) as program:
+            clicks = Clicks()
+            window = program.read()
+            client = window["client"]
 
-            program.click_control(START_STOP)
-            window = program.wait_for(lambda w: find_control(w, LAP_LIST)["lines"] == ["Lap 1"], "a line")
-            self.assertEqual(find_control(window, TIME_LABEL)["text"], "1")
-            self.assertEqual(find_control(window, START_STOP)["text"], "スタート")
+            def inside(point):
+                return client["left"] <= point[0] < client["right"] and client["top"] <= point[1] < client["bottom"]
+
+            clicks.click_control(window, START)
+            program.wait_for(lambda w: find_control(w, START)["text"] == "ストップ", "the watch to run")
+            clip = program.clip()
+            self.assertEqual((clip["clipped"], clip["clip"]), (True, client))
+            for corner in ((0, 0), (2000, 2000), (0, 2000)):
+                xdotool("mousemove", *corner)
+                time.sleep(0.1)
+                self.assertTrue(inside(pointer()), f"a move towards {corner} stops at the window's edge")
+
+            clicks.click_control(window, START)
+            program.wait_for(lambda w: find_control(w, START)["text"] == "スタート", "the watch to stop")
             self.assertFalse(program.clip()["clipped"])
             poll(lambda: not program.pointer_held(), "the pointer to be let go")
 
-            list_rect = find_control(window, LAP_LIST)["rect"]
-            program.click(list_rect["left"] + 20, list_rect["top"] + 5)
-            program.wait_for(lambda w: find_control(w, LAP_LIST)["selection"] == 0, "the line to be selected")
-
-            program.click_control(RESET_LAP)
-            program.wait_for(lambda w: find_control(w, LAP_LIST)["lines"] == [], "the list to empty")
-            program.close_by_window_manager()
+            clicks.click_control(window, START)
+            program.wait_for(lambda w: find_control(w, START)["text"] == "ストップ", "the watch to run again")
+            program.choose("Arch", "Cerr")  # the keyboard still reaches the menus
             program.wait_exit()
+            self.assertFalse(program.clip()["clipped"], "closing while running lets the pointer go")
 
-    def test_menus_from_the_keyboard_and_the_settings_saved(self):
-        with Program(self, SHIPPED_SETTINGS) as program:
+
+class Settings(harness.unittest.TestCase):
+    CHOICES = [("Conf", "Marcadores  ", "SEC KEY  "), ("Conf", "Modo    ", "Lap     "), ("Conf", "Sonido", "On  "),
+               ("Conf", "Ver ", "Digital "), ("Window", "Encima de Todo")]
+    CHOSEN = settings(ShowDigital=0, LapType=4, WindowForceFront=1, BehaviorMode=1, PlaySound=1)
+
+    def test_written_on_close_and_read_at_the_next_start(self):
+        with Program(self, settings()) as program:
             program.read()
-            program.choose("Conf", "Sonido", "On")
-            program.wait_for(lambda w: menu_item(w["menu"], ["Conf", "Sonido", "On"])["checked"], "Sound On checked")
-            program.choose("Window", "Encima de Todo")
+            for choice in self.CHOICES:
+                program.choose(*choice)
             poll(program.topmost, "the window to stay on top")
             program.close_by_window_manager()
             program.wait_exit()
-            self.assertEqual(program.saved_settings(), SHIPPED_SETTINGS.replace(b"WindowForceFront=0", b"WindowForceFront=1")
-                             .replace(b"PlaySound=0", b"PlaySound=1").replace(b"\n", b"\r\n"))
+            self.assertEqual(program.saved_settings().splitlines(), self.CHOSEN.splitlines())
 
-    def test_close_from_the_menu(self):
-        with Program(self, SHIPPED_SETTINGS) as program:
-            program.read()
+        with Program(self, self.CHOSEN) as program:
+            window = program.read()
+            self.assertEqual(window["title"], BASE_CAPTION + "[ﾌﾚｰﾑ:秒:ｺﾏ]")
+            self.assertTrue(window["topmost"])
+            self.assertFalse(find_control(window, LABEL)["visible"])
+            menu = window["menu"]
+            for path, checked in [(("Conf", "Marcadores  ", "SEC KEY  "), True), (("Conf", "Marcadores  ", "SC"), False),
+                                  (("Conf", "Modo    ", "Lap     "), True), (("Conf", "Modo    ", "Norm"), False),
+                                  (("Conf", "Sonido", "On  "), True), (("Conf", "Sonido", "Off   "), False),
+                                  (("Conf", "Ver ", "Digital "), False), (("Conf", "Ver ", "Btn "), True),
+                                  (("Window", "Encima de Todo"), True), (("Window", "Normal  "), False)]:
+                self.assertEqual(menu_item(menu, path)["checked"], checked, path)
+            # The buttons and the list move up into the label's place.
+            self.assertEqual((rect(find_control(window, START))[1], rect(find_control(window, LIST))[1]),
+                             (3900 // 15, 4440 // 15))
             program.choose("Arch", "Cerr")
             program.wait_exit()
+            self.assertEqual(program.saved_settings().splitlines(), self.CHOSEN.splitlines())
 
-    def test_message_box_for_an_unreadable_setting(self):
-        with Program(self, SHIPPED_SETTINGS.replace(b"PlaySound=0", b"PlaySound=x")) as program:
-            program.dismiss_box({"title": BOX_TITLE, "text": "(CODE:106)致命的なエラー発生", "icon": "error",
-                                 "buttons": ["OK"]})
-            self.assertFalse(menu_item(program.read()["menu"], ["Conf", "Sonido", "On"])["checked"])
-            program.close_by_window_manager()
+    def test_written_at_the_end_of_the_session(self):
+        with Program(self, settings()) as program:
+            program.read()
+            program.choose("Conf", "Marcadores  ", "HMS   ")
+            program.wait_for(lambda w: w["title"] == BASE_CAPTION + "[時分秒]", "the HMS caption")
+            harness.PREFIX.wine("wineboot", "--end-session", timeout=harness.TIMEOUT)
+            program.wait_exit()
+            self.assertEqual(program.saved_settings().splitlines(), settings(LapType=2).splitlines())
+
+
+class HostileFiles(harness.unittest.TestCase):
+    def test_reported_and_survived(self):
+        garbage = b"\x00\x01\x02garbage\x80\x81\xfe\n[ToviraWatch\n=\n\xff\xfe\x00Showbutton\x00=1\n" * 3
+        cases = [
+            # (what, settings, tick.wav beside the program, the boxes at start,
+            #  the caption, whether the buttons, the label and the dial show, the file written back)
+            ("a display mode that is no number", settings(LapType="abc"), True, [106],
+             "", (True, True, True), settings_text(**dict(SHIPPED, LapType=0, AnalogScale=0, AnalogColor="",
+                                                          PlaySound=0))),
+            ("garbage bytes", garbage, True, [106], "", (False, False, False), None),
+            ("a huge value, then one beyond the range", settings(ShowAnalog=2147483647, LapType="99999999999"), True,
+             [106], "", (True, True, False), settings_text(**dict(SHIPPED, ShowAnalog=0, LapType=0, AnalogScale=0,
+                                                                 AnalogColor=""))),
+            ("no tick.wav", settings(), False, [4], "[秒]", (True, True, True), settings()),
+        ]
+        for what, content, tick_sound, boxes, suffix, shown, written in cases:
+            with self.subTest(what), Program(self, content, tick_sound=tick_sound) as program:
+                for code in boxes:
+                    program.dismiss_box(failure(code))
+                window = program.read()
+                self.assertEqual(window["title"], BASE_CAPTION + suffix)
+                self.assertEqual(tuple(find_control(window, control_id)["visible"] for control_id in (START, LABEL, DIAL)),
+                                 shown)
+                program.close_by_window_manager()
+                program.wait_exit()
+                if written is not None:
+                    self.assertEqual(program.saved_settings().splitlines(), written.splitlines())
+
+    def test_no_tick_wav_with_the_sound_on_runs_in_silence(self):
+        with Program(self, settings(PlaySound=1), tick_sound=False) as program:
+            program.dismiss_box(failure(4))
+            window = program.read()
+            self.assertTrue(menu_item(window["menu"], ["Conf", "Sonido", "On  "])["checked"])
+            Clicks().click_control(window, START)
+            program.dismiss_box(failure(1))
+            program.wait_for(lambda w: find_control(w, START)["text"] == "ストップ", "the watch to run all the same")
+            program.choose("Arch", "Cerr")
             program.wait_exit()
 
 

@@ -1,0 +1,127 @@
+"""Measures ToviraWatch.exe under Wine on the current X display (scripts/with-xvfb.sh
+--wm gives it a private Xvfb with openbox), in a fresh prefix of its own:
+
+  - launch: from starting the program to its window shown (viewable on the X server),
+    the median of ROUNDS launches after one that warms the caches;
+  - CPU over 10 s, stopped and then running (started by a click on スタート): the
+    program, the wineserver, Wine's other processes in the prefix and the X server,
+    each in percent of one core.
+
+Run from the build tree's environment, as ctest runs the walk:
+  TOVIRA_WINE=/usr/lib/wine/wine64 TOVIRA_WINDOWS_PROGRAM_DIR=build-windows \\
+  TOVIRA_WINDOW_READER=build-windows/tests/window_reader.exe \\
+  scripts/with-xvfb.sh --wm -- python3 tests/windows/measure_under_wine.py
+"""
+
+import os
+import statistics
+import subprocess
+import time
+from pathlib import Path
+
+import harness
+from harness import Program, find_control, poll, settings_text
+
+ROUNDS = 5
+SAMPLE_SECONDS = 10
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+SETTINGS = settings_text(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",
+                         WindowForceFront=0, BehaviorMode=0, PlaySound=0)
+
+
+def cpu_ticks(pid):
+    """utime + stime of a process, 0 once it is gone."""
+    try:
+        fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    except OSError:
+        return 0
+    return int(fields[11]) + int(fields[12])
+
+
+def prefix_processes():
+    """The processes running in the measurement's Wine prefix, by name."""
+    found = {}
+    wanted = f"WINEPREFIX={harness.PREFIX.path}".encode()
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            if wanted in (entry / "environ").read_bytes().split(b"\0"):
+                found[int(entry.name)] = (entry / "comm").read_text().strip()
+        except OSError:
+            continue
+    return found
+
+
+def x_server_pid():
+    display = os.environ["DISPLAY"].lstrip(":").split(".")[0]
+    return int(Path(f"/tmp/.X{display}-lock").read_text().strip())
+
+
+def shown(program):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(program.process.pid)],
+                          capture_output=True, text=True).stdout.split()
+
+
+def launch_ms(test):
+    with Program(test, SETTINGS) as program:
+        started = time.monotonic()
+        poll(lambda: shown(program), "the window", interval=0.005)
+        elapsed = (time.monotonic() - started) * 1000
+        program.read()
+        program.close_by_window_manager()
+        program.wait_exit()
+    return elapsed
+
+
+def sample(program_pid):
+    """CPU in percent of one core over SAMPLE_SECONDS: the program, the wineserver, Wine's other processes, X."""
+    processes = prefix_processes()
+    # Debian's wineserver runs as wineserver64.
+    groups = {"program": [program_pid], "wineserver": [p for p, n in processes.items() if n.startswith("wineserver")]}
+    for pid, name in processes.items():  # Wine's own services: explorer.exe (the desktop), services.exe, ...
+        if not name.startswith("wineserver") and pid != program_pid:
+            groups.setdefault(name, []).append(pid)
+    groups["X server"] = [x_server_pid()]
+    before = {name: sum(map(cpu_ticks, pids)) for name, pids in groups.items()}
+    started = time.monotonic()
+    time.sleep(SAMPLE_SECONDS)
+    seconds = time.monotonic() - started
+    return {name: 100.0 * (sum(map(cpu_ticks, pids)) - before[name]) / CLOCK_TICKS / seconds
+            for name, pids in groups.items()}
+
+
+class Measure(harness.unittest.TestCase):
+    def test_measure(self):
+        launch_ms(self)  # warms the caches
+        launches = [launch_ms(self) for _ in range(ROUNDS)]
+        with Program(self, SETTINGS) as program:
+            window = program.read()
+            time.sleep(2)  # start-up's own work done
+            stopped = sample(program.process.pid)
+            harness.xdotool("mousemove", *centre(find_control(window, 1001)["screen_rect"]), "click", 1)
+            program.wait_for(lambda w: find_control(w, 1001)["text"] == "ストップ", "the watch to run")
+            running = sample(program.process.pid)
+            program.choose("Arch", "Cerr")
+            program.wait_exit()
+        print(f"\nlaunch to a shown window: median {statistics.median(launches):.0f} ms "
+              f"(rounds: {', '.join(f'{ms:.0f}' for ms in launches)})")
+        for phase, figures in (("stopped", stopped), ("running", running)):
+            print(f"{phase}: " + ", ".join(f"{name} {value:.1f} %" for name, value in figures.items()) +
+                  f"; total {sum(figures.values()):.1f} %")
+
+
+def centre(rect):
+    return (rect["left"] + rect["right"]) // 2, (rect["top"] + rect["bottom"]) // 2
+
+
+def setUpModule():
+    harness.open_prefix()
+
+
+def tearDownModule():
+    harness.close_prefix()
+
+
+if __name__ == "__main__":
+    harness.main()

@@ -1,0 +1,134 @@
+#include "windows/gdi_dial_canvas.h"
+
+#include "common/checked_math.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tovira::win32 {
+namespace {
+
+// Solid, with round ends and joins: the hand's ends and the hub's outline are round.
+UniquePen RoundPen(std::uint32_t bgr, int width) {
+  const LOGBRUSH brush{BS_SOLID, bgr, 0};
+  return UniquePen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, static_cast<DWORD>(width),
+                                &brush, 0, nullptr));
+}
+
+}  // namespace
+
+RECT ChangedPixels(std::span<const std::uint32_t> before, std::span<const std::uint32_t> after, int width) {
+  const auto columns = static_cast<std::size_t>(width);
+  const int height = static_cast<int>(after.size() / columns);
+  int top = -1, bottom = -1, left = width, right = -1;
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* was = before.data() + y * columns;
+    const std::uint32_t* now = after.data() + y * columns;
+    if (std::memcmp(was, now, columns * sizeof *now) == 0) continue;
+    if (top < 0) top = y;
+    bottom = y;
+    int x = 0;
+    while (x < left && was[x] == now[x]) ++x;
+    left = x;
+    x = width - 1;
+    while (x > right && was[x] == now[x]) --x;
+    right = x;
+  }
+  if (top < 0) return RECT{};
+  return RECT{left, top, right + 1, bottom + 1};
+}
+
+GdiDialCanvas::GdiDialCanvas(DialPictures pictures) { usePictures(std::move(pictures)); }
+
+void GdiDialCanvas::usePictures(DialPictures pictures) {
+  DibPicture surface(pictures.face.width(), pictures.face.height());
+  state_ = std::make_unique<State>(State{std::move(pictures), std::move(surface), {}});
+  paintFace();
+  GdiFlush();
+  const auto face = state_->surface.pixels();
+  state_->presented.assign(face.begin(), face.end());
+  noteChange();
+}
+
+void GdiDialCanvas::paintFace() {
+  const DibPicture& face = state_->pictures.face;
+  BitBlt(state_->surface.dc(), 0, 0, face.width(), face.height(), face.dc(), 0, 0, SRCCOPY);
+}
+
+// Twips become whole canvas pixels first, so a label lands on the same place at
+// every density.
+void GdiDialCanvas::paintFromDigitStrip(const TwipsRect& sourceTwips, PointF destinationTwips) {
+  const TwipsPerPixel tpp = twipsPerPixel();
+  const int ratio = this->ratio();
+  const int left = CheckedMul(tpp.toPixelsX(sourceTwips.left), ratio);
+  const int top = CheckedMul(tpp.toPixelsY(sourceTwips.top), ratio);
+  const int width = CheckedMul(tpp.toPixelsX(sourceTwips.width), ratio);
+  const int height = CheckedMul(tpp.toPixelsY(sourceTwips.height), ratio);
+  const int x = CheckedMul(tpp.toPixelsX(destinationTwips.x), ratio);
+  const int y = CheckedMul(tpp.toPixelsY(destinationTwips.y), ratio);
+  // Every edge and offset used below must stay in range, or the clipping would wrap around.
+  CheckedAdd(left, width);
+  CheckedAdd(top, height);
+  CheckedAdd(x, width);
+  CheckedAdd(y, height);
+  CheckedSub(x, left);
+  CheckedSub(y, top);
+  if (width <= 0 || height <= 0) return;
+
+  // Clipped against the strip, then against the surface, both rectangles kept aligned.
+  const DibPicture& strip = state_->pictures.digits;
+  const DibPicture& surface = state_->surface;
+  const RECT wanted{left, top, left + width, top + height};
+  const RECT stripBounds{0, 0, strip.width(), strip.height()};
+  const RECT surfaceBounds{0, 0, surface.width(), surface.height()};
+  RECT from, to;
+  if (!IntersectRect(&from, &wanted, &stripBounds)) return;
+  OffsetRect(&from, x - left, y - top);
+  if (!IntersectRect(&to, &from, &surfaceBounds)) return;
+  BitBlt(surface.dc(), to.left, to.top, to.right - to.left, to.bottom - to.top, strip.dc(), to.left - (x - left),
+         to.top - (y - top), SRCCOPY);
+}
+
+POINT GdiDialCanvas::toDevice(PointF twips) const {
+  const TwipsPerPixel tpp = twipsPerPixel();
+  return POINT{RoundToInt32(twips.x / tpp.x * ratio()), RoundToInt32(twips.y / tpp.y * ratio())};
+}
+
+void GdiDialCanvas::paintCircle(PointF centreTwips, double radiusTwips, std::uint32_t fillBgr,
+                                std::uint32_t outlineBgr, int outlineWidth) {
+  const HDC dc = state_->surface.dc();
+  const POINT centre = toDevice(centreTwips);
+  const double radius = radiusTwips / twipsPerPixel().x * ratio();  // a circle, measured along x
+  const UniquePen pen = RoundPen(outlineBgr, outlineWidth * ratio());
+  const SelectedObject selectedPen(dc, pen.get());
+  const SelectedObject selectedBrush(dc, GetStockObject(DC_BRUSH));
+  SetDCBrushColor(dc, fillBgr);
+  // The rectangle's right and bottom edges are outside the ellipse GDI draws.
+  Ellipse(dc, RoundToInt32(centre.x - radius), RoundToInt32(centre.y - radius), RoundToInt32(centre.x + radius) + 1,
+          RoundToInt32(centre.y + radius) + 1);
+}
+
+void GdiDialCanvas::paintLine(PointF fromTwips, PointF toTwips, std::uint32_t bgr, int width) {
+  const HDC dc = state_->surface.dc();
+  const POINT from = toDevice(fromTwips);
+  const POINT to = toDevice(toTwips);
+  const UniquePen pen = RoundPen(bgr, width * ratio());
+  const SelectedObject selectedPen(dc, pen.get());
+  MoveToEx(dc, from.x, from.y, nullptr);
+  LineTo(dc, to.x, to.y);
+}
+
+PixelRect GdiDialCanvas::takeChangedArea() {
+  GdiFlush();
+  const auto now = state_->surface.pixels();
+  const RECT device = ChangedPixels(state_->presented, now, state_->surface.width());
+  std::copy(now.begin(), now.end(), state_->presented.begin());
+  if (IsRectEmpty(&device)) return {};
+  // Device pixels to the canvas pixels that hold them.
+  const int ratio = this->ratio();
+  const int left = device.left / ratio;
+  const int top = device.top / ratio;
+  return {left, top, (device.right + ratio - 1) / ratio - left, (device.bottom + ratio - 1) / ratio - top};
+}
+
+}  // namespace tovira::win32

@@ -1,0 +1,565 @@
+#include "windows/stopwatch_window.h"
+
+#include "windows/control_ids.h"
+#include "windows/menu_bar.h"
+#include "windows/resource_ids.h"
+#include "windows/wide_text.h"
+
+#include <commctrl.h>
+#include <mmsystem.h>
+
+#include <cmath>
+#include <tuple>
+#include <utility>
+
+namespace tovira::win32 {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"ToviraWatch";
+constexpr wchar_t kDesignCaption[] = L"Toviraｽﾄｯﾌﾟｳｫｯﾁ";
+// A fixed width: the user may change the window's height, which the lap list follows.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
+constexpr UINT_PTR kRefreshTimer = 1;
+
+constexpr COLORREF kStartColor = 0x0080FFFF;  // light yellow
+constexpr COLORREF kLapColor = 0x0080FF80;    // light green
+constexpr COLORREF kTimeTextColor = 0x00FFFFFF;
+
+// Fonts every Windows has; the Japanese ones monospaced, so the lap columns line up.
+constexpr wchar_t kButtonFace[] = L"MS UI Gothic";
+constexpr wchar_t kMonospacedFace[] = L"MS Gothic";
+
+UniqueFont MakeFont(const wchar_t* face, int hundredthsOfPoints, unsigned dpi, BYTE pitchAndFamily) {
+  return UniqueFont(CreateFontW(-MulDiv(hundredthsOfPoints, static_cast<int>(dpi), 7200), 0, 0, 0, FW_NORMAL, FALSE,
+                                FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, pitchAndFamily, face));
+}
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_DBLCLKS;  // double clicks on the background
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(TOVIRA_ICON), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  // The window's background is system colour 9, resolved whenever it is drawn.
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_CAPTIONTEXT + 1));
+  windowClass.lpszClassName = kWindowClass;
+  if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    RaiseFault("the window class could not be registered");
+  }
+}
+
+struct ControlDefinition {
+  Control control;
+  const wchar_t* windowClass;
+  const wchar_t* text;
+  DWORD style;
+  int id;
+};
+
+// In their creation order. The digit strip is hidden; the pictures and the label
+// take the mouse (SS_NOTIFY), which plain statics would pass to the window below.
+constexpr ControlDefinition kControls[] = {
+    {Control::imgNumber, L"STATIC", L"", SS_OWNERDRAW, kDigitStripId},
+    {Control::cmdLap, L"BUTTON", L"リセット", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kResetLapButtonId},
+    {Control::lstLap, L"LISTBOX", L"",
+     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, kLapListId},
+    {Control::cmdStart, L"BUTTON", L"スタート", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kStartStopButtonId},
+    {Control::imgWatch, L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, kDialId},
+    {Control::lblTime, L"STATIC", L"Label1", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kTimeLabelId},
+};
+
+}  // namespace
+
+FineTimerResolution::FineTimerResolution() { timeBeginPeriod(1); }
+FineTimerResolution::~FineTimerResolution() { timeEndPeriod(1); }
+
+StopwatchWindow::StopwatchWindow(HINSTANCE instance, Win32Machine& machine, std::string programDirectory)
+    : instance_(instance),
+      machine_(machine),
+      canvas_(LoadDialPictures(instance, 1)),
+      form_(WindowParts{*this, *this, *this, *this, *this, canvas_, *this},
+            MachineServices{machine.ticks, machine.sound, machine.cursor, machine.stacking, machine.numbers,
+                            std::move(programDirectory)}) {
+  RegisterWindowClass(instance, WindowProcedure);
+  UniqueMenu menuBar = CreateMenuBar();
+  MONITORINFO primary{};
+  primary.cbSize = sizeof primary;
+  GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary);
+  // Made on the primary monitor first, to learn its density; sized and centred after.
+  CreateWindowExW(0, kWindowClass, kDesignCaption, kStyle, primary.rcWork.left, primary.rcWork.top, 0, 0, nullptr,
+                  menuBar.get(), instance, this);
+  if (!window_) RaiseFault("the window could not be made");
+  menuBar.release();  // the window destroys its menu bar
+  machine_.stacking.setWindow(window_.get());
+
+  if (const int ratio = ArtworkRatioForDpi(dpi_); ratio != canvas_.ratio()) {
+    canvas_.usePictures(LoadDialPictures(instance, ratio));
+  }
+  const SIZE frame = frameSize(design::kClientArea.height);
+  const RECT& work = primary.rcWork;
+  SetWindowPos(window_.get(), nullptr, work.left + (work.right - work.left - frame.cx) / 2,
+               work.top + (work.bottom - work.top - frame.cy) / 2, frame.cx, frame.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  applyIcons();
+  createControls();
+  ready_ = true;
+}
+
+// A window still there goes with the members below the stopwatch; what it is sent
+// meanwhile reaches the stopwatch no more.
+StopwatchWindow::~StopwatchWindow() { ready_ = false; }
+
+void StopwatchWindow::createControls() {
+  for (const ControlDefinition& definition : kControls) {
+    HWND control = CreateWindowExW(definition.control == Control::lstLap ? WS_EX_CLIENTEDGE : 0,
+                                   definition.windowClass, definition.text, WS_CHILD | definition.style, 0, 0, 0, 0,
+                                   window_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(definition.id)),
+                                   instance_, nullptr);
+    if (!control) RaiseFault("a control could not be made");
+    controls_[static_cast<std::size_t>(definition.control)] = control;
+    if (definition.control != Control::imgNumber) {
+      SetWindowSubclass(control, ControlProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+    place(definition.control, form_.rectOf(definition.control));
+  }
+  // Tab goes through the controls by their order on screen: Start first, then
+  // Lap and the list. (The label and the pictures take no focus.)
+  SetWindowPos(controlOf(Control::cmdStart), controlOf(Control::imgNumber), 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  applyFonts();
+}
+
+void StopwatchWindow::applyFonts() {
+  UniqueFont buttons = MakeFont(kButtonFace, 900, dpi_, VARIABLE_PITCH | FF_SWISS);
+  UniqueFont label = MakeFont(kMonospacedFace, 1800, dpi_, FIXED_PITCH | FF_MODERN);
+  UniqueFont list = MakeFont(kMonospacedFace, 1575, dpi_, FIXED_PITCH | FF_MODERN);
+  for (const auto& [control, font] : {std::pair{Control::cmdStart, buttons.get()}, {Control::cmdLap, buttons.get()},
+                                      {Control::lblTime, label.get()}, {Control::lstLap, list.get()}}) {
+    SendMessageW(controlOf(control), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  // The old fonts go once no control uses them.
+  buttonFont_ = std::move(buttons);
+  labelFont_ = std::move(label);
+  listFont_ = std::move(list);
+}
+
+void StopwatchWindow::applyIcons() {
+  for (auto [which, metric, owner] : {std::tuple{ICON_BIG, SM_CXICON, &bigIcon_}, {ICON_SMALL, SM_CXSMICON, &smallIcon_}}) {
+    const int size = GetSystemMetricsForDpi(metric, dpi_);
+    UniqueIcon icon(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(TOVIRA_ICON), IMAGE_ICON, size, size, 0)));
+    SendMessageW(window_.get(), WM_SETICON, which, reinterpret_cast<LPARAM>(icon.get()));
+    *owner = std::move(icon);
+  }
+}
+
+void StopwatchWindow::LoadAndShow(int showCommand) {
+  form_.Load();
+  ShowWindow(window_.get(), showCommand);
+}
+
+// ---- The parts the stopwatch drives ---------------------------------------------------------
+
+void StopwatchWindow::setWindowCaption(std::u16string_view text) { SetWindowTextW(window_.get(), Wide(text).c_str()); }
+
+void StopwatchWindow::setButtonCaptions(std::u16string_view start, std::u16string_view lap) {
+  SetWindowTextW(controlOf(Control::cmdStart), Wide(start).c_str());
+  SetWindowTextW(controlOf(Control::cmdLap), Wide(lap).c_str());
+}
+
+void StopwatchWindow::setTimeText(std::u16string_view text) {
+  SetWindowTextW(controlOf(Control::lblTime), Wide(text).c_str());
+}
+
+void StopwatchWindow::clearLines() { SendMessageW(controlOf(Control::lstLap), LB_RESETCONTENT, 0, 0); }
+
+void StopwatchWindow::addLines(std::vector<std::u16string> lines) {
+  const HWND list = controlOf(Control::lstLap);
+  // Drawn once, after the last line: a new display mode rewrites every line.
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  bool added = true;
+  for (const std::u16string& line : lines) {
+    added = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(line).c_str())) >= 0;
+    if (!added) break;
+  }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+  if (!added) RaiseFault("the lap list takes no more lines");
+}
+
+void StopwatchWindow::selectNewestLine() {
+  const HWND list = controlOf(Control::lstLap);
+  SendMessageW(list, LB_SETCURSEL, SendMessageW(list, LB_GETCOUNT, 0, 0) - 1, 0);
+}
+
+void StopwatchWindow::setChecked(MenuItem item, bool checked) {
+  CheckMenuItem(GetMenu(window_.get()), CommandOf(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void StopwatchWindow::setVisible(Control control, bool visible) {
+  const HWND hwnd = controlOf(control);
+  // The keyboard's focus goes on to the next control rather than stay on a hidden one.
+  if (!visible && GetFocus() == hwnd) SetFocus(GetNextDlgTabItem(window_.get(), hwnd, FALSE));
+  ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void StopwatchWindow::place(Control control, const TwipsRect& rect) {
+  const TwipsPerPixel tpp = monitorTwipsPerPixel();
+  MoveWindow(controlOf(control), tpp.toPixelsX(rect.left), tpp.toPixelsY(rect.top), tpp.toPixelsX(rect.width),
+             tpp.toPixelsY(rect.height), TRUE);
+}
+
+// The stopwatch measures the dial, and draws on it, in the desktop's device-independent
+// pixels, 15 twips each whatever the monitor: the dial keeps its size in twips, and
+// with it its place among the controls, and the canvas draws it at the monitor's density.
+TwipsPerPixel StopwatchWindow::twipsPerPixel() const { return canvas_.twipsPerPixel(); }
+
+double StopwatchWindow::clientHeightTwips() const {
+  RECT client;
+  GetClientRect(window_.get(), &client);
+  return monitorTwipsPerPixel().toTwipsY(client.bottom);
+}
+
+PixelRect StopwatchWindow::clientAreaOnScreen() const {
+  RECT client;
+  GetClientRect(window_.get(), &client);
+  MapWindowPoints(window_.get(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  return PixelRect{client.left, client.top, client.right - client.left, client.bottom - client.top};
+}
+
+void StopwatchWindow::startTimer(int delayMs) {
+  if (!fineTimers_) fineTimers_.emplace();
+  SetTimer(window_.get(), kRefreshTimer, static_cast<UINT>(delayMs), nullptr);
+  timerActive_ = true;
+}
+
+void StopwatchWindow::stopTimer() {
+  KillTimer(window_.get(), kRefreshTimer);
+  timerActive_ = false;
+  fineTimers_.reset();
+}
+
+double StopwatchWindow::screenHertz() const {
+  MONITORINFOEXW monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(window_.get(), MONITOR_DEFAULTTONEAREST), &monitor);
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  if (!EnumDisplaySettingsW(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode)) return 0.0;
+  // 0 and 1 stand for the hardware's default rate, which the system does not say.
+  return mode.dmDisplayFrequency > 1 ? mode.dmDisplayFrequency : 0.0;
+}
+
+bool StopwatchWindow::shownOnScreen() const { return IsWindowVisible(window_.get()) && !IsIconic(window_.get()); }
+
+void StopwatchWindow::showDial(const PixelRect& changed, std::int32_t) {
+  if (changed.empty()) return;
+  // Canvas pixels to the monitor's, one more on each side for the smoothing of a
+  // picture drawn at another density.
+  const double scale = static_cast<double>(dpi_) / USER_DEFAULT_SCREEN_DPI;
+  const int margin = scale == canvas_.ratio() ? 0 : 1;
+  const RECT area{static_cast<LONG>(std::floor(changed.left * scale)) - margin,
+                  static_cast<LONG>(std::floor(changed.top * scale)) - margin,
+                  static_cast<LONG>(std::ceil((changed.left + changed.width) * scale)) + margin,
+                  static_cast<LONG>(std::ceil((changed.top + changed.height) * scale)) + margin};
+  InvalidateRect(controlOf(Control::imgWatch), &area, FALSE);
+}
+
+SIZE StopwatchWindow::frameSize(double clientHeightTwips) const {
+  const TwipsPerPixel tpp = monitorTwipsPerPixel();
+  RECT frame{0, 0, tpp.toPixelsX(design::kClientArea.width), tpp.toPixelsY(clientHeightTwips)};
+  AdjustWindowRectExForDpi(&frame, kStyle, TRUE, 0, dpi_);
+  return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// ---- Messages -------------------------------------------------------------------------------
+
+// A fault in the window's own handling ends that message: nothing may unwind
+// through the system's code that called the procedure.
+LRESULT CALLBACK StopwatchWindow::WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<StopwatchWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->window_.reset(window);
+    self->dpi_ = GetDpiForWindow(window);
+  }
+  auto* self = reinterpret_cast<StopwatchWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  try {
+    if (self) return self->onMessage(window, message, wparam, lparam);
+  } catch (const std::exception&) {
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK StopwatchWindow::ControlProcedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                                   DWORD_PTR self) noexcept {
+  try {
+    return reinterpret_cast<StopwatchWindow*>(self)->onControlMessage(control, message, wparam, lparam);
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (ready_) onCommand(wparam, lparam);
+      return 0;
+    case WM_DRAWITEM:
+      onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+      return TRUE;
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lparam) != controlOf(Control::lblTime)) break;
+      // White on system colour 7, black in the usual scheme.
+      SetTextColor(reinterpret_cast<HDC>(wparam), kTimeTextColor);
+      SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_MENUTEXT));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_MENUTEXT));
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      if (ready_) forwardMouse(PressTarget::Background, message);
+      return 0;
+    case WM_TIMER:
+      if (wparam == kRefreshTimer) onTimer();
+      return 0;
+    case WM_SIZE:
+      if (!ready_) return 0;
+      if (wparam != SIZE_MINIMIZED) form_.FormResize();
+      form_.ShownChanged();
+      return 0;
+    case WM_WINDOWPOSCHANGED: {
+      const LRESULT result = DefWindowProcW(window, message, wparam, lparam);
+      const UINT flags = reinterpret_cast<const WINDOWPOS*>(lparam)->flags;
+      if (ready_ && (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) form_.ShownChanged();
+      return result;
+    }
+    case WM_GETMINMAXINFO: {
+      auto& limits = *reinterpret_cast<MINMAXINFO*>(lparam);
+      limits.ptMinTrackSize.x = limits.ptMaxTrackSize.x = frameSize(0).cx;
+      return 0;
+    }
+    case WM_DPICHANGED:
+      onDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      return 0;
+    case WM_SETTINGCHANGE:
+      if (ready_ && lparam && std::wstring_view(reinterpret_cast<const wchar_t*>(lparam)) == L"intl") {
+        form_.NumberFormatChanged();
+      }
+      break;
+    case WM_ACTIVATE:
+      onActivate(wparam);
+      return 0;
+    case WM_CLOSE:
+      close();
+      return 0;
+    // The session's end closes the window as its close button does; the program
+    // never holds it up.
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wparam) close();
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      window_.release();  // gone already
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT StopwatchWindow::onControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(control, ControlProcedure, 0);
+  const bool leftPress = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
+  if (leftPress && control == controlOf(Control::lstLap)) {
+    selectLineAt(lparam);
+    if (ready_) forwardMouse(PressTarget::LapList, message);
+    return 0;
+  }
+  // An owner-drawn button takes a double click's second press for a notification
+  // of its own; as a plain press it clicks again, as any push button does.
+  const bool buttonPressedAgain = message == WM_LBUTTONDBLCLK && !pressTargetOf(control);
+  const LRESULT result = DefSubclassProc(control, buttonPressedAgain ? WM_LBUTTONDOWN : message, wparam, lparam);
+  if (const auto target = pressTargetOf(control); target && ready_) forwardMouse(*target, message);
+  return result;
+}
+
+// The list's own handling would follow the pointer until the button is released,
+// taking the selection back from the line that a record made by the press selected.
+// So the left button selects the line under it (a double click's second press too),
+// and the press goes on to the stopwatch.
+void StopwatchWindow::selectLineAt(LPARAM point) {
+  const HWND list = controlOf(Control::lstLap);
+  SetFocus(list);
+  const auto hit = static_cast<DWORD>(SendMessageW(list, LB_ITEMFROMPOINT, 0, point));
+  if (HIWORD(hit) == 0) SendMessageW(list, LB_SETCURSEL, LOWORD(hit), 0);  // not below the last line
+}
+
+std::optional<PressTarget> StopwatchWindow::pressTargetOf(HWND control) const {
+  if (control == controlOf(Control::lblTime)) return PressTarget::TimeLabel;
+  if (control == controlOf(Control::lstLap)) return PressTarget::LapList;
+  if (control == controlOf(Control::imgWatch)) return PressTarget::Dial;
+  return std::nullopt;
+}
+
+// Each press reads the stopwatch's clock at the moment the system stamped it.
+void StopwatchWindow::forwardMouse(PressTarget target, UINT message) {
+  const auto time = static_cast<std::uint32_t>(GetMessageTime());
+  switch (message) {
+    case WM_LBUTTONDOWN: form_.HandlePress(target, MouseButton::Left, time); break;
+    // Only the left button double-clicks; any other second press is a press.
+    case WM_LBUTTONDBLCLK: form_.HandleDoubleClick(time); break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: form_.HandlePress(target, MouseButton::Right, time); break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK: form_.HandlePress(target, MouseButton::Middle, time); break;
+    default: break;
+  }
+}
+
+void StopwatchWindow::onCommand(WPARAM wparam, LPARAM lparam) {
+  const UINT id = LOWORD(wparam);
+  if (lparam != 0) {  // from a control
+    if (HIWORD(wparam) != BN_CLICKED) return;
+    // A click comes from the button's release or a key, whose time it reads the clock at.
+    const auto time = static_cast<std::uint32_t>(GetMessageTime());
+    if (id == kStartStopButtonId) form_.cmdStartClick(time);
+    if (id == kResetLapButtonId) form_.cmdLapClick(time);
+    return;
+  }
+  if (id == kQuitCommand) {
+    close();
+  } else if (const auto item = MarkedItemOf(id)) {
+    form_.MenuClick(*item);
+  }
+}
+
+void StopwatchWindow::onTimer() {
+  KillTimer(window_.get(), kRefreshTimer);  // each event sets the next
+  timerActive_ = false;
+  if (ready_) form_.tmrClockTimer();
+  if (!timerActive_) fineTimers_.reset();
+}
+
+// The keyboard's focus comes back to where it was when the window is active again.
+void StopwatchWindow::onActivate(WPARAM wparam) {
+  if (LOWORD(wparam) == WA_INACTIVE) {
+    focusWhileInactive_ = GetFocus();
+    return;
+  }
+  if (HIWORD(wparam)) return;  // minimised
+  HWND focus = focusWhileInactive_;
+  if (!IsChild(window_.get(), focus) || !IsWindowVisible(focus)) {
+    focus = GetNextDlgTabItem(window_.get(), nullptr, FALSE);
+  }
+  SetFocus(focus ? focus : window_.get());
+}
+
+// On a monitor of another density: fonts, icons and the dial's pictures of that
+// density, the window's client area the same in twips, and the controls placed anew.
+void StopwatchWindow::onDpiChanged(unsigned dpi, const RECT& suggested) {
+  const double clientHeight = clientHeightTwips();
+  const int ratio = ArtworkRatioForDpi(dpi);
+  std::optional<DialPictures> pictures;
+  if (ratio != canvas_.ratio()) pictures.emplace(LoadDialPictures(instance_, ratio));
+  dpi_ = dpi;
+  if (pictures) canvas_.usePictures(std::move(*pictures));
+  applyFonts();
+  applyIcons();
+  const SIZE frame = frameSize(clientHeight);
+  SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top, frame.cx, frame.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const ControlDefinition& definition : kControls) place(definition.control, form_.rectOf(definition.control));
+  form_.ScreenChanged();
+  InvalidateRect(controlOf(Control::imgWatch), nullptr, FALSE);
+}
+
+void StopwatchWindow::close() {
+  form_.Unload();
+  ready_ = false;
+  DestroyWindow(window_.get());
+}
+
+// ---- Painting -------------------------------------------------------------------------------
+
+void StopwatchWindow::onDrawItem(const DRAWITEMSTRUCT& item) {
+  switch (item.CtlID) {
+    case kStartStopButtonId: drawButton(item, kStartColor); break;
+    case kResetLapButtonId: drawButton(item, kLapColor); break;
+    case kDialId: drawPicture(item, canvas_.picture()); break;
+    case kDigitStripId: drawPicture(item, canvas_.digitStrip()); break;
+    default: break;
+  }
+}
+
+// A push button painted in its own colour, whatever the desktop's theme.
+void StopwatchWindow::drawButton(const DRAWITEMSTRUCT& item, COLORREF background) const {
+  const HDC dc = item.hDC;
+  const bool pressed = item.itemState & ODS_SELECTED;
+  RECT face = item.rcItem;
+  SetDCBrushColor(dc, background);
+  FillRect(dc, &face, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  DrawEdge(dc, &face, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
+  if (item.itemState & ODS_FOCUS && !(item.itemState & ODS_NOFOCUSRECT)) {
+    RECT focus = face;
+    InflateRect(&focus, -1, -1);
+    DrawFocusRect(dc, &focus);
+  }
+  if (pressed) OffsetRect(&face, 1, 1);
+  const SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  DrawTextW(dc, TextOf(item.hwndItem).c_str(), -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+// A picture from the control's top left corner at the monitor's density, as a
+// picture box shows it; the rest of the control in its background, system colour 5.
+void StopwatchWindow::drawPicture(const DRAWITEMSTRUCT& item, const DibPicture& picture) const {
+  const HDC dc = item.hDC;
+  // Rounded as the control's size is, so that a dial fills its control exactly.
+  const double scale = static_cast<double>(dpi_) / USER_DEFAULT_SCREEN_DPI / canvas_.ratio();
+  const int width = RoundToInt32(picture.width() * scale);
+  const int height = RoundToInt32(picture.height() * scale);
+  if (width == picture.width() && height == picture.height()) {
+    BitBlt(dc, 0, 0, width, height, picture.dc(), 0, 0, SRCCOPY);
+  } else {
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, 0, 0, width, height, picture.dc(), 0, 0, picture.width(), picture.height(), SRCCOPY);
+  }
+  const RECT& all = item.rcItem;
+  const HBRUSH background = GetSysColorBrush(COLOR_WINDOW);
+  const RECT right{width, 0, all.right, all.bottom};
+  const RECT below{0, height, width, all.bottom};
+  if (!IsRectEmpty(&right)) FillRect(dc, &right, background);
+  if (!IsRectEmpty(&below)) FillRect(dc, &below, background);
+}
+
+int RunMessageLoop(const StopwatchWindow& window) {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // Tab moves between the controls and Space presses the focused button, as in a dialog.
+    if (window.handle() && IsDialogMessageW(window.handle(), &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace tovira::win32

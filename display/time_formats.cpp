@@ -120,6 +120,21 @@ std::u16string_view SeparatorStandIns(char16_t separator) {
   }
 }
 
+CharacterStandIns ChooseSeparatorStandIns(const NumberSymbols& symbols,
+                                          const std::function<bool(char16_t)>& drawsOneCell) {
+  CharacterStandIns standIns;
+  for (const char16_t separator : symbols.group + symbols.decimal) {
+    if (drawsOneCell(separator)) continue;
+    for (const char16_t candidate : SeparatorStandIns(separator)) {
+      if (drawsOneCell(candidate)) {
+        standIns.emplace_back(separator, candidate);
+        break;
+      }
+    }
+  }
+  return standIns;
+}
+
 std::u16string FormatSeconds(std::int32_t x, const NumberSymbols& symbols) {
   Line line;
   AddSeconds(line, x, symbols);

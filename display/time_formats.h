@@ -12,8 +12,11 @@
 // count, before the whole line in the multi-field formats).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tovira {
 
@@ -31,6 +34,13 @@ struct NumberSymbols {
 // columns would drift): a no-break or plain space for the narrow, thin and figure
 // spaces, an apostrophe for U+2019. Empty for every other character.
 std::u16string_view SeparatorStandIns(char16_t separator);
+
+// For each of the symbols' characters that the list's font cannot draw one cell
+// wide, the first of its stand-ins that it can: which character to draw in place of
+// which. The front end asks its font through drawsOneCell.
+using CharacterStandIns = std::vector<std::pair<char16_t, char16_t>>;
+CharacterStandIns ChooseSeparatorStandIns(const NumberSymbols& symbols,
+                                          const std::function<bool(char16_t)>& drawsOneCell);
 
 // x / 1000 with the pattern "#,##0.000": groups of three digits with the
 // user's separator, the user's decimal point, exactly three decimals.

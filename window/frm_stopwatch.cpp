@@ -277,16 +277,10 @@ void frmStopwatch::chooseLapStandIns() {
     return advances.size() == 1 ? std::optional(advances.front().x()) : std::nullopt;
   };
   const std::optional<qreal> cell = advance(QLatin1Char('0'));
-  const auto drawsOneCell = [&](QChar c) { return cell && advance(c) == cell; };
   QHash<QChar, QChar> standIns;
-  for (const QChar separator : numberLocale_.groupSeparator() + numberLocale_.decimalPoint()) {
-    if (drawsOneCell(separator)) continue;
-    for (const char16_t candidate : SeparatorStandIns(separator.unicode())) {
-      if (drawsOneCell(QChar(candidate))) {
-        standIns.insert(separator, QChar(candidate));
-        break;
-      }
-    }
+  for (const auto& [separator, standIn] :
+       ChooseSeparatorStandIns(numberSymbols_, [&](char16_t c) { return cell && advance(QChar(c)) == cell; })) {
+    standIns.insert(QChar(separator), QChar(standIn));
   }
   lapModel_->setStandIns(std::move(standIns));
 }

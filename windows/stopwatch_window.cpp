@@ -151,6 +151,28 @@ void StopwatchWindow::applyFonts() {
   buttonFont_ = std::move(buttons);
   labelFont_ = std::move(label);
   listFont_ = std::move(list);
+  chooseLapStandIns();
+}
+
+// The lines are laid out in cells of the list's font, a digit's width each. A
+// separator that the font lacks (another font would stand in for it) or draws wider
+// or narrower than that is shown as a character of the same meaning that it does
+// draw one cell wide, so that long times stand under short ones.
+void StopwatchWindow::chooseLapStandIns() {
+  const WindowDeviceContext screen(window_.get());
+  const SelectedObject font(screen.get(), listFont_.get());
+  const auto width = [&](wchar_t c) -> std::optional<INT> {
+    WORD glyph = 0;
+    INT advance = 0;
+    if (GetGlyphIndicesW(screen.get(), &c, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) != 1 || glyph == 0xFFFF ||
+        !GetCharWidth32W(screen.get(), c, c, &advance)) {
+      return std::nullopt;
+    }
+    return advance;
+  };
+  const std::optional<INT> cell = width(L'0');
+  lapStandIns_ = ChooseSeparatorStandIns(machine_.numbers.numberSymbols(),
+                                         [&](char16_t c) { return cell && width(static_cast<wchar_t>(c)) == cell; });
 }
 
 void StopwatchWindow::applyIcons() {
@@ -187,7 +209,12 @@ void StopwatchWindow::addLines(std::vector<std::u16string> lines) {
   // Drawn once, after the last line: a new display mode rewrites every line.
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   bool added = true;
-  for (const std::u16string& line : lines) {
+  for (std::u16string& line : lines) {
+    for (char16_t& c : line) {
+      for (const auto& [separator, standIn] : lapStandIns_) {
+        if (c == separator) c = standIn;
+      }
+    }
     added = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(line).c_str())) >= 0;
     if (!added) break;
   }
@@ -357,6 +384,7 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
     case WM_SETTINGCHANGE:
       if (ready_ && lparam && std::wstring_view(reinterpret_cast<const wchar_t*>(lparam)) == L"intl") {
         form_.NumberFormatChanged();
+        chooseLapStandIns();
       }
       break;
     case WM_ACTIVATE:

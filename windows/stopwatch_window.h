@@ -89,6 +89,7 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
 
   void createControls();
   void applyFonts();
+  void chooseLapStandIns();
   void applyIcons();
   void drawButton(const DRAWITEMSTRUCT& item, COLORREF background) const;
   void drawPicture(const DRAWITEMSTRUCT& item, const DibPicture& picture) const;
@@ -104,6 +105,8 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
   // Whether messages reach the stopwatch: from the controls' creation until close.
   bool ready_ = false;
   UniqueFont buttonFont_, labelFont_, listFont_;
+  // Separators the list's font cannot draw one cell wide, and what it shows instead.
+  CharacterStandIns lapStandIns_;
   UniqueIcon bigIcon_, smallIcon_;
   GdiDialCanvas canvas_;
   std::array<HWND, 6> controls_{};

@@ -1,5 +1,7 @@
 #include "display/time_formats.h"
 
+#include "common/text.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -105,6 +107,27 @@ TEST(FormatSeconds, PatternWithGroupingAndThreeDecimals) {
 TEST(FormatSeconds, FollowsTheLocaleSeparators) {
   EXPECT_EQ(FormatSeconds(3723456, kGerman), u"3.723,456");
   EXPECT_EQ(Frame24Line(3723456, kGerman), u"89.362 コマ");
+}
+
+// What a list font cannot draw one cell wide is drawn as a stand-in of the same meaning.
+TEST(SeparatorStandIns, TheFirstStandInTheFontDrawsOneCellWide) {
+  const struct {
+    NumberSymbols symbols;
+    std::u16string oneCellWide;  // the characters the font draws one cell wide
+    CharacterStandIns standIns;
+  } rows[] = {
+      {kEnglish, u",.", {}},
+      {{u"\u202F", u","}, u",\u00A0 ", {{u'\u202F', u'\u00A0'}}},      // French: no narrow space
+      {{u"\u202F", u","}, u", ", {{u'\u202F', u' '}}},                  // nor a no-break one
+      {{u"\u2019", u"."}, u".'", {{u'\u2019', u'\''}}},                 // Swiss German: a wide apostrophe
+      {{u"\u2019", u"."}, u".", {}},                                    // no stand-in either: left as it is
+      {{u"\u00A0", u"\u066B"}, u" ", {{u'\u00A0', u' '}}},              // a separator without stand-ins stays
+  };
+  for (const auto& row : rows) {
+    const auto drawsOneCell = [&](char16_t c) { return row.oneCellWide.find(c) != std::u16string::npos; };
+    EXPECT_EQ(ChooseSeparatorStandIns(row.symbols, drawsOneCell), row.standIns)
+        << Utf8(row.symbols.group) << " " << Utf8(row.oneCellWide);
+  }
 }
 
 }  // namespace

@@ -13,8 +13,16 @@
 #include "common/twips.h"
 
 #include <cstdint>
+#include <span>
 
 namespace tovira {
+
+// Where two pictures of the same size differ, for a canvas to tell its changed area:
+// the smallest rectangle of canvas pixels holding every differing pixel, empty when
+// none differs. The pictures are 32-bit pixels row after row, `width` to a row, with
+// `ratio` device pixels to a canvas pixel each way.
+PixelRect ChangedPixels(std::span<const std::uint32_t> before, std::span<const std::uint32_t> after, int width,
+                        int ratio);
 
 class DialCanvas {
  public:

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPen>
 
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -49,32 +50,18 @@ QColor ColorFromBgr(std::uint32_t bgr) {
 
 QRect ChangedArea(const QImage& before, const QImage& after) {
   const QRect whole(QPoint(0, 0), after.deviceIndependentSize().toSize());
+  const qreal ratio = after.devicePixelRatio();
   if (before.size() != after.size() || before.format() != after.format() || after.depth() != 32 ||
-      before.devicePixelRatio() != after.devicePixelRatio()) {
+      before.devicePixelRatio() != ratio || ratio != std::floor(ratio)) {
     return whole;
   }
-  const int width = after.width();
-  const auto rowBytes = static_cast<std::size_t>(width) * sizeof(QRgb);
-  int top = -1, bottom = -1, left = width, right = -1;
-  for (int y = 0; y < after.height(); ++y) {
-    const auto* was = reinterpret_cast<const QRgb*>(before.constScanLine(y));
-    const auto* now = reinterpret_cast<const QRgb*>(after.constScanLine(y));
-    if (std::memcmp(was, now, rowBytes) == 0) continue;
-    if (top < 0) top = y;
-    bottom = y;
-    int x = 0;
-    while (x < left && was[x] == now[x]) ++x;
-    left = x;
-    x = width - 1;
-    while (x > right && was[x] == now[x]) --x;
-    right = x;
-  }
-  if (top < 0) return {};
-  // Device pixels to the logical pixels that hold them.
-  const qreal ratio = after.devicePixelRatio();
-  const QRectF device(left, top, right - left + 1, bottom - top + 1);
-  const QRectF logical(device.topLeft() / ratio, device.size() / ratio);
-  return logical.toAlignedRect().intersected(whole);
+  // Rows of 32-bit pixels are never padded.
+  const auto pixels = [](const QImage& image) {
+    return std::span(reinterpret_cast<const std::uint32_t*>(image.constBits()),
+                     static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height()));
+  };
+  const PixelRect area = ChangedPixels(pixels(before), pixels(after), after.width(), static_cast<int>(ratio));
+  return QRect(area.left, area.top, area.width, area.height).intersected(whole);
 }
 
 DialSurface::DialSurface(QImage face, QImage digitStrip, TwipsPerPixel tpp)

@@ -17,27 +17,6 @@ UniquePen RoundPen(std::uint32_t bgr, int width) {
 
 }  // namespace
 
-RECT ChangedPixels(std::span<const std::uint32_t> before, std::span<const std::uint32_t> after, int width) {
-  const auto columns = static_cast<std::size_t>(width);
-  const int height = static_cast<int>(after.size() / columns);
-  int top = -1, bottom = -1, left = width, right = -1;
-  for (int y = 0; y < height; ++y) {
-    const std::uint32_t* was = before.data() + y * columns;
-    const std::uint32_t* now = after.data() + y * columns;
-    if (std::memcmp(was, now, columns * sizeof *now) == 0) continue;
-    if (top < 0) top = y;
-    bottom = y;
-    int x = 0;
-    while (x < left && was[x] == now[x]) ++x;
-    left = x;
-    x = width - 1;
-    while (x > right && was[x] == now[x]) --x;
-    right = x;
-  }
-  if (top < 0) return RECT{};
-  return RECT{left, top, right + 1, bottom + 1};
-}
-
 GdiDialCanvas::GdiDialCanvas(DialPictures pictures) { usePictures(std::move(pictures)); }
 
 void GdiDialCanvas::usePictures(DialPictures pictures) {
@@ -121,14 +100,9 @@ void GdiDialCanvas::paintLine(PointF fromTwips, PointF toTwips, std::uint32_t bg
 PixelRect GdiDialCanvas::takeChangedArea() {
   GdiFlush();
   const auto now = state_->surface.pixels();
-  const RECT device = ChangedPixels(state_->presented, now, state_->surface.width());
+  const PixelRect changed = ChangedPixels(state_->presented, now, state_->surface.width(), ratio());
   std::copy(now.begin(), now.end(), state_->presented.begin());
-  if (IsRectEmpty(&device)) return {};
-  // Device pixels to the canvas pixels that hold them.
-  const int ratio = this->ratio();
-  const int left = device.left / ratio;
-  const int top = device.top / ratio;
-  return {left, top, (device.right + ratio - 1) / ratio - left, (device.bottom + ratio - 1) / ratio - top};
+  return changed;
 }
 
 }  // namespace tovira::win32

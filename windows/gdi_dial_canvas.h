@@ -14,10 +14,6 @@
 
 namespace tovira::win32 {
 
-// The smallest rectangle holding every pixel in which two pictures of the same
-// size differ, in device pixels; empty when they are the same.
-RECT ChangedPixels(std::span<const std::uint32_t> before, std::span<const std::uint32_t> after, int width);
-
 class GdiDialCanvas final : public DialCanvas {
  public:
   explicit GdiDialCanvas(DialPictures pictures);

@@ -12,19 +12,20 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
 from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "walk"))
+from walk import BASE_CAPTION, BOX_TITLE, ProgramProcess, failure, poll, run, settings_text  # noqa: E402,F401
 
 PROGRAM_DIR = Path(os.environ["TOVIRA_PROGRAM_DIR"])
 PLUGIN_DIR = os.environ.get("TOVIRA_E2E_PLUGINS", "")
 SHOTS_DIR = os.environ.get("TOVIRA_E2E_SHOTS", "")
 TIMEOUT = 10.0
 
-SETTINGS_FILE = "ToviraWatch.ini"
-BASE_CAPTION = "Tovira Watch"
-BOX_TITLE = "ToviraWatch"
 CLIENT_WIDTH, CLIENT_HEIGHT = 258, 420
 
 # Menu items by caption: (index of the menu bar title, indexes down the submenus).
@@ -38,39 +39,10 @@ MENU = {
     "Normal": (2, [0]), "Encima de Todo": (2, [1]),
 }
 
-KEY_ORDER = ["Showbutton", "ShowDigital", "ShowAnalog", "LapType", "AnalogScale", "AnalogColor",
-             "WindowForceFront", "BehaviorMode", "PlaySound"]
-
-
-def settings_text(**values):
-    """The file the program writes for these values, keys in their fixed order."""
-    lines = ["[ToviraWatch]"] + [f"{key}={values[key]}" for key in KEY_ORDER]
-    return ("\n".join(lines) + "\n").encode()
-
-
-def failure(code):
-    return f"(CODE:{code:03d})致命的なエラー発生"
-
 
 def twips(value):
     """Pixels at 15 twips per pixel."""
     return round(value / 15)
-
-
-def poll(condition, what, timeout=TIMEOUT, interval=0.05):
-    """Returns the first truthy result of condition(); fails after timeout seconds."""
-    deadline = time.monotonic() + timeout
-    while True:
-        result = condition()
-        if result:
-            return result
-        if time.monotonic() > deadline:
-            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
-        time.sleep(interval)
-
-
-def run(*args, check=True):
-    return subprocess.run(args, capture_output=True, text=True, check=check).stdout
 
 
 def xdotool(*args):
@@ -120,7 +92,7 @@ class Window:
                 field("Width"), field("Height"))
 
 
-class Program:
+class Program(ProgramProcess):
     """The program in a temporary folder of its own: start, watch, drive, close."""
 
     def __init__(self, test, settings=None, tick_sound=True):
@@ -155,27 +127,8 @@ class Program:
                                         stdout=self.output, stderr=subprocess.STDOUT)
         return self
 
-    def __exit__(self, *exc):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-        self.output.close()
-        shutil.rmtree(self.root, ignore_errors=True)
-        return False
-
-    @property
-    def settings_path(self):
-        return self.folder / SETTINGS_FILE
-
-    def saved_settings(self):
-        return self.settings_path.read_bytes()
-
     def wait_exit(self):
-        try:
-            code = self.process.wait(TIMEOUT)
-        except subprocess.TimeoutExpired:
-            raise AssertionError("the program did not end") from None
-        self.test.assertEqual(code, 0, "exit status")
+        super().wait_exit()
         self.test.assertEqual(self.boxes_seen, len(self.box_texts()), "a failure box was shown at shut-down")
 
     # ---- windows and message boxes --------------------------------------------------------------

@@ -21,8 +21,8 @@ import time
 import unittest
 
 from harness import BASE_CAPTION, Program, main, poll, settings_text, xdotool
+from walk import LEFT, MIDDLE, RIGHT, BindingsModel
 
-LEFT, MIDDLE, RIGHT = 1, 2, 3  # xdotool's button numbers
 BUTTON_NAMES = {LEFT: "left", MIDDLE: "middle", RIGHT: "right"}
 TARGETS = ["background", "label", "line", "below", "dial", "cmdStart", "cmdLap"]
 TAB_ORDER = ["cmdStart", "cmdLap", "lstLap", "imgWatch"]  # the label takes no focus
@@ -32,64 +32,12 @@ MOST_RECORDS = 12
 DOUBLE_CLICK_GAP = 0.5  # longer than the toolkit's double-click interval
 
 
-class Model:
-    """What the window should show, carried through the commands as the table orders them."""
+class Model(BindingsModel):
+    """The bindings' model, and the control with the keyboard focus once a walk looks at it."""
 
     def __init__(self):
-        self.lap_mode = False
-        self.running = False
-        self.records = 0
-        self.shown = True
-        self.selected = None
-        self.focus = None  # the control with the keyboard focus, once a walk looks at it
-
-    def start_click(self):
-        if self.running:
-            self.records += 1
-            self.selected = self.records - 1
-        self.running = not self.running
-
-    def lap_click(self):
-        if self.running:
-            self.records += 1
-            self.selected = self.records - 1
-        else:
-            self.records, self.selected = 0, None
-
-    def show_button_click(self):
-        self.shown = not self.shown
-
-    def press(self, target, button):
-        if target in ("cmdStart", "cmdLap"):
-            if button == LEFT:
-                (self.start_click if target == "cmdStart" else self.lap_click)()
-            return
-        if target == "line" and button == LEFT:
-            self.selected = 0
-        if button == MIDDLE:
-            return
-        if not self.lap_mode:
-            (self.start_click if button == LEFT else self.lap_click)()
-        elif button == LEFT:
-            if self.running:
-                self.lap_click()
-            else:
-                if target == "dial" and self.shown:
-                    self.show_button_click()
-                self.start_click()
-        else:
-            self.start_click()
-            if target == "dial":
-                self.show_button_click()
-
-    def double_click(self, target, button):
-        self.press(target, button)
-        if button != LEFT or target in ("cmdStart", "cmdLap"):
-            self.press(target, button)  # the second press is one more press
-            return
-        if target == "line":
-            self.selected = 0
-        (self.lap_click if self.lap_mode else self.start_click)()
+        super().__init__()
+        self.focus = None
 
 
 class InputWalkTest(unittest.TestCase):

@@ -62,22 +62,6 @@ PixelRect PaintedArea(const GdiDialCanvas& canvas) {
   return {left / ratio, top / ratio, right / ratio - left / ratio + 1, bottom / ratio - top / ratio + 1};
 }
 
-TEST(ChangedPixels, TheSmallestRectangleHoldingEveryDifference) {
-  const std::vector<std::uint32_t> before(12, 0);
-  struct Case {
-    std::vector<std::size_t> changed;  // indexes in a picture 4 wide, 3 high
-    RECT expected;
-  };
-  for (const Case& c : {Case{{}, RECT{}}, Case{{5}, RECT{1, 1, 2, 2}}, Case{{3, 8}, RECT{0, 0, 4, 3}},
-                        Case{{6, 10}, RECT{2, 1, 3, 3}}}) {
-    std::vector<std::uint32_t> after = before;
-    for (const std::size_t i : c.changed) after[i] = 1;
-    const RECT area = ChangedPixels(before, after, 4);
-    EXPECT_TRUE(EqualRect(&area, &c.expected)) << c.changed.size() << " changed, first at "
-                                               << (c.changed.empty() ? 0 : c.changed[0]);
-  }
-}
-
 // A digit cell (15 x 30 canvas pixels) copied to places in, across and beyond the
 // dial's edges, and from across the strip's end.
 TEST(GdiDialCanvas, DigitCopiesAreClippedToTheStripAndTheDial) {

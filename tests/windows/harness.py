@@ -13,10 +13,15 @@ import json
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
 from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "walk"))
+import walk  # noqa: E402
+from walk import BASE_CAPTION, BOX_TITLE, ProgramProcess, settings_text  # noqa: E402,F401
 
 WINE = os.environ["TOVIRA_WINE"]
 PROGRAM_DIR = Path(os.environ["TOVIRA_WINDOWS_PROGRAM_DIR"])
@@ -24,11 +29,6 @@ READER = Path(os.environ["TOVIRA_WINDOW_READER"])
 TIMEOUT = 30.0  # Wine starts programs more slowly than Linux does
 BOOT_TIMEOUT = 300.0
 
-SETTINGS_FILE = "ToviraWatch.ini"
-BASE_CAPTION = "Tovira Watch"
-BOX_TITLE = "ToviraWatch"
-KEY_ORDER = ["Showbutton", "ShowDigital", "ShowAnalog", "LapType", "AnalogScale", "AnalogColor", "WindowForceFront",
-             "BehaviorMode", "PlaySound"]
 
 # The fonts a Japanese Windows draws its interface with, which no Linux machine has.
 JAPANESE_UI_FONTS = ["MS UI Gothic", "Meiryo UI", "Meiryo", "MS Gothic", "ＭＳ ゴシック",
@@ -41,19 +41,11 @@ WINE_ENVIRONMENT = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=,wi
 
 
 def poll(condition, what, timeout=TIMEOUT, interval=0.05):
-    """Returns the first truthy result of condition(); fails after timeout seconds."""
-    deadline = time.monotonic() + timeout
-    while True:
-        result = condition()
-        if result:
-            return result
-        if time.monotonic() > deadline:
-            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
-        time.sleep(interval)
+    return walk.poll(condition, what, timeout, interval)
 
 
 def run(*args, check=True):
-    return subprocess.run(args, capture_output=True, text=True, check=check, timeout=TIMEOUT).stdout
+    return walk.run(*args, check=check, timeout=TIMEOUT)
 
 
 def run_wine(*args, env, timeout):
@@ -72,14 +64,11 @@ def xdotool(*args):
     return run("xdotool", *map(str, args))
 
 
-def settings_text(**values):
-    """A settings file with these values, keys in their fixed order, in LF lines."""
-    return ("\n".join(["[ToviraWatch]"] + [f"{key}={values[key]}" for key in KEY_ORDER]) + "\n").encode()
 
 
 def failure(code):
     """The failure box the program shows for a code."""
-    return {"title": BOX_TITLE, "text": f"(CODE:{code:03d})致命的なエラー発生", "icon": "error", "buttons": ["OK"]}
+    return {"title": BOX_TITLE, "text": walk.failure(code), "icon": "error", "buttons": ["OK"]}
 
 
 def screen_pixels(rect):
@@ -223,8 +212,10 @@ def menu_keys(menu, captions):
     return keys
 
 
-class Program:
+class Program(ProgramProcess):
     """The program in a temporary folder of its own: start, read, drive, close."""
+
+    timeout = TIMEOUT
 
     def __init__(self, test, settings=None, tick_sound=True):
         self.test = test
@@ -249,27 +240,6 @@ class Program:
                                         env=PREFIX.env, stdout=self.output, stderr=subprocess.STDOUT)
         return self
 
-    def __exit__(self, *exc):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-        self.output.close()
-        shutil.rmtree(self.root, ignore_errors=True)
-        return False
-
-    @property
-    def settings_path(self):
-        return self.folder / SETTINGS_FILE
-
-    def saved_settings(self):
-        return self.settings_path.read_bytes()
-
-    def wait_exit(self):
-        try:
-            code = self.process.wait(TIMEOUT)
-        except subprocess.TimeoutExpired:
-            raise AssertionError("the program did not end") from None
-        self.test.assertEqual(code, 0, "exit status")
 
     # ---- reading --------------------------------------------------------------------------------
 

@@ -11,9 +11,9 @@ import time
 import harness
 from harness import (BASE_CAPTION, Program, failure, find_control, menu_item, poll, pointer, screen_pixels,
                      settings_text, xdotool)
+from walk import LEFT, MIDDLE, RIGHT, BindingsModel
 
 START, LAP, LABEL, LIST, DIAL, DIGITS = 1001, 1002, 1003, 1004, 1005, 1006
-LEFT, MIDDLE, RIGHT = 1, 2, 3  # xdotool's button numbers
 CAPTIONS = {False: ("スタート", "リセット"), True: ("ストップ", "ラップ")}
 DOUBLE_CLICK_GAP = 0.6  # longer than Wine's double-click time
 
@@ -155,60 +155,11 @@ class Window(harness.unittest.TestCase):
             harness.PREFIX.set_registry_value(desktop, "LogPixels", "96", "REG_DWORD")
 
 
-class Model:
-    """What the window should show, carried through the commands as the bindings order them."""
+class Model(BindingsModel):
+    """The bindings' model, and what the window should show for it."""
 
     def __init__(self):
-        self.lap_mode = False
-        self.running = False
-        self.records = 0
-        self.selected = -1
-        self.shown = True
-
-    def start_click(self):
-        if self.running:
-            self.records += 1
-            self.selected = self.records - 1
-        self.running = not self.running
-
-    def lap_click(self):
-        if self.running:
-            self.records += 1
-            self.selected = self.records - 1
-        else:
-            self.records, self.selected = 0, -1
-
-    def press(self, target, button):
-        if target in ("cmdStart", "cmdLap"):
-            if button == LEFT:
-                (self.start_click if target == "cmdStart" else self.lap_click)()
-            return
-        if target == "line" and button == LEFT:
-            self.selected = 0
-        if button == MIDDLE:
-            return
-        if not self.lap_mode:
-            (self.start_click if button == LEFT else self.lap_click)()
-        elif button == LEFT:
-            if self.running:
-                self.lap_click()
-            else:
-                if target == "dial" and self.shown:
-                    self.shown = False
-                self.start_click()
-        else:
-            self.start_click()
-            if target == "dial":
-                self.shown = not self.shown
-
-    def double_click(self, target, button):
-        self.press(target, button)
-        if button != LEFT or target in ("cmdStart", "cmdLap"):
-            self.press(target, button)  # the second press is one more press
-            return
-        if target == "line":
-            self.selected = 0
-        (self.lap_click if self.lap_mode else self.start_click)()
+        super().__init__(unselected=-1)
 
     def shows(self):
         return dict(captions=CAPTIONS[self.running], records=self.records, selected=self.selected,

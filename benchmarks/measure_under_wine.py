@@ -7,20 +7,25 @@
     program, the wineserver, Wine's other processes in the prefix and the X server,
     each in percent of one core.
 
-Run from the build tree's environment, as ctest runs the walk:
+scripts/benchmark-windows.sh runs it beside the Linux program's measurement. By hand,
+from the build tree's environment, as ctest runs the walk:
   TOVIRA_WINE=/usr/lib/wine/wine64 TOVIRA_WINDOWS_PROGRAM_DIR=build-windows \\
   TOVIRA_WINDOW_READER=build-windows/tests/window_reader.exe \\
-  scripts/with-xvfb.sh --wm -- python3 tests/windows/measure_under_wine.py
+  scripts/with-xvfb.sh --wm -- python3 benchmarks/measure_under_wine.py
+Prints one line for the summary, marked "result wine": LAUNCH_MS STOPPED% RUNNING%
+(all of Wine's processes and the X server together).
 """
 
 import os
 import statistics
 import subprocess
+import sys
 import time
 from pathlib import Path
 
-import harness
-from harness import Program, find_control, poll, settings_text
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "windows"))
+import harness  # noqa: E402
+from harness import Program, find_control, poll, settings_text  # noqa: E402
 
 ROUNDS = 5
 SAMPLE_SECONDS = 10
@@ -109,6 +114,7 @@ class Measure(harness.unittest.TestCase):
         for phase, figures in (("stopped", stopped), ("running", running)):
             print(f"{phase}: " + ", ".join(f"{name} {value:.1f} %" for name, value in figures.items()) +
                   f"; total {sum(figures.values()):.1f} %")
+        print(f"result wine {statistics.median(launches):.1f} {sum(stopped.values()):.2f} {sum(running.values()):.2f}")
 
 
 def centre(rect):

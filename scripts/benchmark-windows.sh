@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Measures the Windows program under Wine beside the Linux program, in one run: for
+# each, the launch to a shown window and the CPU over 10 s stopped and running (the
+# program with everything it makes work: Wine's processes, the X server), each
+# alone on its own Xvfb with openbox, BENCHMARK_ROUNDS rounds (3 unless set)
+# alternating the two, and prints the medians. Meaningful on an idle machine only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh --tests dbus
+bash scripts/build-windows.sh >/dev/null
+
+build=build-bench
+generator=()
+[ -f "$build/CMakeCache.txt" ] || generator=(-G Ninja)
+cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVIRA_BUILD_TESTS=ON >/dev/null
+cmake --build "$build" --parallel "$(nproc)" --target ToviraWatch tovira_x11_probe
+
+results=$build/windows-results
+rm -rf "$results"
+mkdir -p "$results"
+wine=$(sed -n 's/^TOVIRA_WINE64:FILEPATH=//p' build-windows/CMakeCache.txt)
+for round in $(seq 1 "${BENCHMARK_ROUNDS:-3}"); do
+  scripts/with-xvfb.sh --wm -- dbus-run-session -- bash benchmarks/measure_program.sh \
+    "$PWD/$build/benchmarks/tovira_x11_probe" ToviraWatch "$PWD/$build/program" 2>>"$results/log" |
+    sed -n 's/^result //p' >>"$results/rounds.txt"
+  TOVIRA_WINE=$wine TOVIRA_WINDOWS_PROGRAM_DIR=$PWD/build-windows \
+    TOVIRA_WINDOW_READER=$PWD/build-windows/tests/window_reader.exe \
+    scripts/with-xvfb.sh --wm -- python3 benchmarks/measure_under_wine.py 2>>"$results/log" |
+    tee -a "$results/wine.txt" | sed -n 's/^result //p' >>"$results/rounds.txt"
+done
+
+# Linux lines: NAME LAUNCH STOPPED_CPU STOPPED_X STOPPED_WAKE RUNNING_CPU RUNNING_X RUNNING_WAKE RSS;
+# Wine lines: wine LAUNCH STOPPED_ALL RUNNING_ALL.
+awk '
+  function median(values, n,    i, j, t) {
+    for (i = 2; i <= n; i++) for (j = i; j > 1 && values[j - 1] > values[j]; j--) { t = values[j]; values[j] = values[j - 1]; values[j - 1] = t }
+    return n % 2 ? values[(n + 1) / 2] : (values[n / 2] + values[n / 2 + 1]) / 2
+  }
+  $1 == "ToviraWatch" { n++; ll[n] = $2; ls[n] = $3 + $4; lr[n] = $6 + $7 }
+  $1 == "wine" { m++; wl[m] = $2; ws[m] = $3; wr[m] = $4 }
+  END {
+    print "| Metric | Linux (Qt) | Windows build under Wine |"
+    print "|---|---|---|"
+    printf "| Launch to a shown window (ms) | %.1f | %.1f |\n", median(ll, n), median(wl, m)
+    printf "| Stopped: CPU, program and all it makes work (%% of one core) | %.2f | %.2f |\n", median(ls, n), median(ws, m)
+    printf "| Running: CPU, program and all it makes work (%% of one core) | %.2f | %.2f |\n", median(lr, n), median(wr, m)
+    printf "(medians of %d and %d rounds; Wine figures include the wineserver and Wine'"'"'s services)\n", n, m
+  }' "$results/rounds.txt" | tee "$results/summary.md"

@@ -6,26 +6,14 @@
 
 #include <QRect>
 
-#include <optional>
-#include <string>
 #include <vector>
 
 namespace tovira::testing {
 
-// Records the rectangle as Qt has rectangles, to compare with the window's geometry.
-class FakeScreenCursorConfinement final : public CursorConfinement {
- public:
-  void confine(const PixelRect& rect) override {
-    confinedTo = QRect(rect.left, rect.top, rect.width, rect.height);
-    calls.push_back("confine");
-  }
-  void release() override {
-    confinedTo.reset();
-    calls.push_back("release");
-  }
-  std::optional<QRect> confinedTo;
-  std::vector<std::string> calls;
-};
+template <>
+inline QRect RectAs<QRect>(const PixelRect& rect) {
+  return QRect(rect.left, rect.top, rect.width, rect.height);
+}
 
 class FakeWindowStacking final : public WindowStacking {
  public:
@@ -36,7 +24,8 @@ class FakeWindowStacking final : public WindowStacking {
 struct FakePlatform {
   FakeTickCounter ticks;
   FakeSoundPlayer sound;
-  FakeScreenCursorConfinement cursor;
+  // Compared with the window's geometry, as Qt has rectangles.
+  RecordingCursorConfinement<QRect> cursor;
   FakeWindowStacking stacking;
 };
 

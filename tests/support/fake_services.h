@@ -40,19 +40,29 @@ class FakeSoundPlayer final : public SoundPlayer {
   std::vector<std::string> calls;
 };
 
-class FakeCursorConfinement final : public CursorConfinement {
+// A rectangle as a test compares it: as the core gives it, or as a toolkit writes rectangles.
+template <class Rect>
+Rect RectAs(const PixelRect& rect);
+template <>
+inline PixelRect RectAs<PixelRect>(const PixelRect& rect) {
+  return rect;
+}
+
+template <class Rect>
+class RecordingCursorConfinement final : public CursorConfinement {
  public:
   void confine(const PixelRect& rect) override {
-    confinedTo = rect;
+    confinedTo = RectAs<Rect>(rect);
     calls.push_back("confine");
   }
   void release() override {
     confinedTo.reset();
     calls.push_back("release");
   }
-  std::optional<PixelRect> confinedTo;
+  std::optional<Rect> confinedTo;
   std::vector<std::string> calls;
 };
+using FakeCursorConfinement = RecordingCursorConfinement<PixelRect>;
 
 class FakeTopmostStacking final : public TopmostStacking {
  public:

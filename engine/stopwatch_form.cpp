@@ -393,7 +393,11 @@ void StopwatchForm::HandlePress(PressTarget target, MouseButton button, InputTim
   });
 }
 
-void StopwatchForm::HandleDoubleClick(InputTime inputTime) {
+void StopwatchForm::HandleDoubleClick(PressTarget target, MouseButton button, InputTime inputTime) {
+  if (button != MouseButton::Left) {
+    HandlePress(target, button, inputTime);
+    return;
+  }
   EndSilentlyOnFault([&] {
     for (const Command command : CommandsForDoubleClick(inputState())) runCommand(command, inputTime);
   });

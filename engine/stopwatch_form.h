@@ -93,9 +93,10 @@ class StopwatchForm {
   // report itself ends the choice silently.
   void MenuClick(MenuItem item);
 
-  // Mouse presses and double clicks on the background, the label, the list and the dial.
+  // Mouse presses and double clicks on the background, the label, the list and the
+  // dial. Only the left button double-clicks: any other button's second press is a press.
   void HandlePress(PressTarget target, MouseButton button, InputTime inputTime = std::nullopt);
-  void HandleDoubleClick(InputTime inputTime = std::nullopt);
+  void HandleDoubleClick(PressTarget target, MouseButton button, InputTime inputTime = std::nullopt);
 
   // The window was shown or hidden (minimised, another workspace, unmapped): the
   // refresh rests while nothing shows, and catches up at once when shown again.

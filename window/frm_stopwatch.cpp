@@ -387,9 +387,8 @@ std::optional<PressTarget> frmStopwatch::pressTargetOf(const QObject* watched) c
 
 void frmStopwatch::handleMouse(PressTarget target, const QMouseEvent& event) {
   const auto inputTime = static_cast<std::uint32_t>(event.timestamp());
-  // Only the left button double-clicks; any other second press is a press.
-  if (event.type() == QEvent::MouseButtonDblClick && event.button() == Qt::LeftButton) {
-    form_.HandleDoubleClick(inputTime);
+  if (event.type() == QEvent::MouseButtonDblClick) {
+    form_.HandleDoubleClick(target, ButtonNumber(event.button()), inputTime);
   } else {
     form_.HandlePress(target, ButtonNumber(event.button()), inputTime);
   }

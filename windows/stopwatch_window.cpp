@@ -451,12 +451,11 @@ void StopwatchWindow::forwardMouse(PressTarget target, UINT message) {
   const auto time = static_cast<std::uint32_t>(GetMessageTime());
   switch (message) {
     case WM_LBUTTONDOWN: form_.HandlePress(target, MouseButton::Left, time); break;
-    // Only the left button double-clicks; any other second press is a press.
-    case WM_LBUTTONDBLCLK: form_.HandleDoubleClick(time); break;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK: form_.HandlePress(target, MouseButton::Right, time); break;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK: form_.HandlePress(target, MouseButton::Middle, time); break;
+    case WM_LBUTTONDBLCLK: form_.HandleDoubleClick(target, MouseButton::Left, time); break;
+    case WM_RBUTTONDOWN: form_.HandlePress(target, MouseButton::Right, time); break;
+    case WM_RBUTTONDBLCLK: form_.HandleDoubleClick(target, MouseButton::Right, time); break;
+    case WM_MBUTTONDOWN: form_.HandlePress(target, MouseButton::Middle, time); break;
+    case WM_MBUTTONDBLCLK: form_.HandleDoubleClick(target, MouseButton::Middle, time); break;
     default: break;
   }
 }

@@ -172,7 +172,8 @@ TEST(StopwatchForm, EventSequencesGiveTheirRecordsLinesAndCaptions) {
          f.ticks.inputNow = 900;
          f.at(5000), f.form.HandlePress(PressTarget::TimeLabel, MouseButton::Left, 880);  // starts at 4980
          f.at(8000), f.form.HandlePress(PressTarget::Background, MouseButton::Right, 899);  // laps at 7999
-         f.at(9000), f.form.HandleDoubleClick(4294967196u);  // 1000 ms old: stops at 8000
+         // 1000 ms old: stops at 8000
+         f.at(9000), f.form.HandleDoubleClick(PressTarget::Dial, MouseButton::Left, 4294967196u);
          f.at(9100), f.form.cmdStartClick(3), f.at(9200), f.form.cmdStartClick();  // 897 ms old, then none
        },
        {3019, 3020, 4017}, {"     3.019 秒", "     3.020 秒", "     4.017 秒"}, false, "スタート/リセット", {}},
@@ -182,6 +183,7 @@ TEST(StopwatchForm, EventSequencesGiveTheirRecordsLinesAndCaptions) {
          f.form.HandlePress(PressTarget::LapList, MouseButton::Left), f.at(1500);
          f.form.HandlePress(PressTarget::LapList, MouseButton::Left), f.at(2000);
          f.form.HandlePress(PressTarget::LapList, MouseButton::Middle);
+         f.form.HandleDoubleClick(PressTarget::LapList, MouseButton::Middle);  // a press: nothing
          f.form.HandlePress(PressTarget::LapList, MouseButton::Right);
        },
        {500, 1000}, {"     0.500 秒", "     1.000 秒"}, false, "スタート/リセット", {}},

@@ -219,11 +219,7 @@ void StopwatchForm::SetDisplayMode(std::int32_t mode) {
   const auto displayMode = DisplayModeFromNumber(mode);
   if (!displayMode) return;
   parts_.captions.setWindowCaption(WindowCaption(*displayMode));
-  constexpr MenuItem kModeItems[] = {MenuItem::mnuShowSec, MenuItem::mnuShowHMS, MenuItem::mnuShowFrame24,
-                                     MenuItem::mnuShowSSK};
-  for (std::size_t i = 0; i < DisplayModes().size(); ++i) {
-    setMark(kModeItems[i], DisplayModes()[i].mode == *displayMode);
-  }
+  for (const DisplayModeInfo& info : DisplayModes()) setMark(MenuItemOf(info.mode), info.mode == *displayMode);
   state_.options.LapType = mode;
 }
 

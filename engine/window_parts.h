@@ -5,6 +5,7 @@
 #include "common/geometry.h"
 #include "common/twips.h"
 #include "dial/dial_canvas.h"
+#include "engine/menu_table.h"
 
 #include <cstdint>
 #include <string>
@@ -15,27 +16,6 @@ namespace tovira {
 
 // The window's controls, in their creation order.
 enum class Control { imgNumber, cmdLap, lstLap, cmdStart, imgWatch, lblTime };
-
-// The menu items that carry a check mark, in the order of the menus.
-enum class MenuItem {
-  mnuBehaviorNormal,
-  mnuBehaviorLap,
-  mnuSoundOn,
-  mnuSoundOff,
-  mnuShowButton,
-  mnuShowDigitalWatch,
-  mnuShowAnalogWatch,
-  mnuShowSec,
-  mnuShowHMS,
-  mnuShowFrame24,
-  mnuShowSSK,
-  mnu6Sec,
-  mnu10Sec,
-  mnu30Sec,
-  mnuWindowApearanceNormal,
-  mnuWindowApearanceFront,
-};
-inline constexpr std::size_t kMenuItemCount = static_cast<std::size_t>(MenuItem::mnuWindowApearanceFront) + 1;
 
 // The captions of the push buttons, the time label's text and the window's caption.
 class Captions {

@@ -186,74 +186,42 @@ void frmStopwatch::describeForAssistiveTechnology() {
   showDial(PixelRect{}, 0);
 }
 
-QAction* frmStopwatch::addMenuItem(QMenu* menu, QStringView name, const QString& caption, bool checked,
-                                   bool enabled) {
-  QAction* item = menu->addAction(caption);
-  item->setObjectName(name.toString());
-  item->setCheckable(checked);
-  item->setChecked(checked);
-  item->setEnabled(enabled);
-  return item;
-}
-
 void frmStopwatch::createMenus() {
   auto* menuStyle = new MenuBarStyle;
   menuStyle->setParent(menuBar());
   menuBar()->setStyle(menuStyle);
-  auto named = [](QMenu* menu, const char* name) {
-    menu->setObjectName(QString::fromLatin1(name));
-    menu->menuAction()->setObjectName(QString::fromLatin1(name));
-    return menu;
-  };
-  auto topMenu = [&](const char* name, const QString& caption) { return named(menuBar()->addMenu(caption), name); };
-  auto submenu = [&](QMenu* parent, const char* name, const QString& caption) {
-    return named(parent->addMenu(caption), name);
-  };
-  // An item that carries a mark: the stopwatch owns the marks, so the toolkit's own
-  // toggle is undone before the Click runs, and every Click sees them as they stood.
-  auto markedItem = [&](QMenu* menu, MenuItem item, QStringView name, const QString& caption, bool enabled = true) {
-    QAction* action = addMenuItem(menu, name, caption, true, enabled);
-    menuItems_[static_cast<std::size_t>(item)] = action;
-    connect(action, &QAction::triggered, this, [this, action, item](bool checkedNow) {
+  for (const MenuEntry& menu : MenuBarEntries()) {
+    addMenuEntries(named(menuBar()->addMenu(ToQString(menu.caption)), menu.name), menu.entries);
+  }
+}
+
+QMenu* frmStopwatch::named(QMenu* menu, std::u16string_view name) {
+  menu->setObjectName(ToQString(name));
+  menu->menuAction()->setObjectName(ToQString(name));
+  return menu;
+}
+
+void frmStopwatch::addMenuEntries(QMenu* menu, std::span<const MenuEntry> entries) {
+  for (const MenuEntry& entry : entries) {
+    if (entry.role == MenuRole::Submenu) {
+      addMenuEntries(named(menu->addMenu(ToQString(entry.caption)), entry.name), entry.entries);
+      continue;
+    }
+    QAction* action = menu->addAction(ToQString(entry.caption));
+    action->setObjectName(ToQString(entry.name));
+    action->setEnabled(entry.enabled);
+    if (entry.role == MenuRole::Quit) connect(action, &QAction::triggered, this, &QWidget::close);
+    if (entry.role != MenuRole::Option) continue;
+    action->setCheckable(true);
+    action->setChecked(true);
+    menuItems_[static_cast<std::size_t>(entry.item)] = action;
+    // The stopwatch owns the marks, so the toolkit's own toggle is undone before the
+    // Click runs, and every Click sees them as they stood.
+    connect(action, &QAction::triggered, this, [this, action, item = entry.item](bool checkedNow) {
       action->setChecked(!checkedNow);
       form_.MenuClick(item);
     });
-  };
-
-  QMenu* file = topMenu("mnuFile", QStringLiteral("Arch"));
-  connect(addMenuItem(file, u"mnuQuit", QStringLiteral("Cerr"), false, true), &QAction::triggered, this,
-          &QWidget::close);
-
-  QMenu* setting = topMenu("mnuSetting", QStringLiteral("Conf"));
-  QMenu* behavior = submenu(setting, "mnuBehaviorMode", QStringLiteral("Modo    "));
-  markedItem(behavior, MenuItem::mnuBehaviorNormal, u"mnuBehaviorNormal", QStringLiteral("Norm"));
-  markedItem(behavior, MenuItem::mnuBehaviorLap, u"mnuBehaviorLap", QStringLiteral("Lap     "));
-  QMenu* sound = submenu(setting, "mnuSound", QStringLiteral("Sonido"));
-  markedItem(sound, MenuItem::mnuSoundOn, u"mnuSoundOn", QStringLiteral("On  "));
-  markedItem(sound, MenuItem::mnuSoundOff, u"mnuSoundOff", QStringLiteral("Off   "));
-  QMenu* show = submenu(setting, "mnuShowWatch", QStringLiteral("Ver "));
-  markedItem(show, MenuItem::mnuShowButton, u"mnuShowButton", QStringLiteral("Btn "));
-  markedItem(show, MenuItem::mnuShowDigitalWatch, u"mnuShowDigitalWatch", QStringLiteral("Digital "));
-  markedItem(show, MenuItem::mnuShowAnalogWatch, u"mnuShowAnalogWatch", QStringLiteral("Analogo"));
-  QMenu* modes = submenu(setting, "mnuShowMode", QStringLiteral("Marcadores  "));
-  constexpr MenuItem kModeItems[] = {MenuItem::mnuShowSec, MenuItem::mnuShowHMS, MenuItem::mnuShowFrame24,
-                                     MenuItem::mnuShowSSK};
-  for (std::size_t i = 0; i < DisplayModes().size(); ++i) {
-    const auto& info = DisplayModes()[i];
-    markedItem(modes, kModeItems[i], ToQString(info.menuItemName), ToQString(info.menuCaption));
   }
-  QMenu* scale = submenu(setting, "mnuSecond", QStringLiteral("Duracion "));
-  markedItem(scale, MenuItem::mnu6Sec, u"mnu6Sec", QStringLiteral("6不"));
-  markedItem(scale, MenuItem::mnu10Sec, u"mnu10Sec", QStringLiteral("10不"), false);
-  markedItem(scale, MenuItem::mnu30Sec, u"mnu30Sec", QStringLiteral("30不"), false);
-
-  QMenu* stacking = topMenu("mnuWindowApearance", QStringLiteral("Window"));
-  markedItem(stacking, MenuItem::mnuWindowApearanceNormal, u"mnuWindowApearanceNormal", QStringLiteral("Normal  "));
-  markedItem(stacking, MenuItem::mnuWindowApearanceFront, u"mnuWindowApearanceFront",
-             QStringLiteral("Encima de Todo"));
-
-  QMenu* help = topMenu("mnuHelp", QStringLiteral("Trad"));
-  addMenuItem(help, u"mnuShowHelp", QStringLiteral("Crew"), false, false);
 }
 
 void frmStopwatch::setNumberLocale(const QLocale& locale) {

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 class QAction;
@@ -106,7 +107,8 @@ class frmStopwatch final : public QMainWindow,
   void createControls();
   void createMenus();
   void describeForAssistiveTechnology();
-  QAction* addMenuItem(QMenu* menu, QStringView name, const QString& caption, bool checked, bool enabled);
+  static QMenu* named(QMenu* menu, std::u16string_view name);
+  void addMenuEntries(QMenu* menu, std::span<const MenuEntry> entries);
   QWidget* widgetOf(Control control) const;
   void chooseLapStandIns();
   std::optional<PressTarget> pressTargetOf(const QObject* watched) const;

@@ -1,9 +1,8 @@
 #pragma once
-// The window's menu bar: "Arch", "Conf", "Window" and "Trad" with their items, as
-// the window is created. Items that carry a mark have a command id of their own,
-// from which a choice finds its MenuItem.
+// The window's menu bar, made from the menus' table. Items that carry a mark have a
+// command id of their own, from which a choice finds its MenuItem.
 
-#include "engine/window_parts.h"
+#include "engine/menu_table.h"
 #include "windows/win32_handle.h"
 
 #include <optional>
@@ -17,8 +16,6 @@ inline constexpr UINT kFirstMarkedCommand = 2101;
 constexpr UINT CommandOf(MenuItem item) { return kFirstMarkedCommand + static_cast<UINT>(item); }
 std::optional<MenuItem> MarkedItemOf(UINT command);
 
-// Every item that stands for an option checked; the two longer dial scales and the
-// credit grayed, so that they cannot be chosen.
 UniqueMenu CreateMenuBar();
 
 }  // namespace tovira::win32

@@ -319,5 +319,25 @@ TEST(StopwatchForm, LoadWithoutSettingsOrTickSound) {
   EXPECT_EQ(f.window.rects[Control::lstLap].top, 60);
 }
 
+
+// Each front end keeps one control per marked item, found through the table: an
+// item left out or listed twice would leave a mark that nothing shows.
+TEST(MenuTable, EveryMarkedItemIsInTheMenusOnceAndEachModeUnderItsOwn) {
+  std::map<MenuItem, int> seen;
+  std::function<void(std::span<const MenuEntry>)> walk = [&](std::span<const MenuEntry> entries) {
+    for (const MenuEntry& entry : entries) {
+      if (entry.role == MenuRole::Option) ++seen[entry.item];
+      walk(entry.entries);
+    }
+  };
+  walk(MenuBarEntries());
+  EXPECT_EQ(seen.size(), kMenuItemCount);
+  for (const auto& [item, count] : seen) EXPECT_EQ(count, 1) << static_cast<int>(item);
+  for (const DisplayModeInfo& info : DisplayModes()) {
+    EXPECT_EQ(static_cast<int>(MenuItemOf(info.mode)) - static_cast<int>(MenuItem::mnuShowSec),
+              static_cast<int>(info.mode) - 1);
+  }
+}
+
 }  // namespace
 }  // namespace tovira

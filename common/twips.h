@@ -3,6 +3,7 @@
 // its logical DPI: 15 at 96 DPI.
 
 #include "common/checked_math.h"
+#include "common/geometry.h"
 
 namespace tovira {
 
@@ -16,6 +17,10 @@ struct TwipsPerPixel {
   int toPixelsY(double twips) const { return RoundToInt32(twips / y); }
   double toTwipsX(double pixels) const { return pixels * x; }
   double toTwipsY(double pixels) const { return pixels * y; }
+  // Each edge and extent rounded on its own, as controls are placed.
+  PixelRect toPixels(const TwipsRect& twips) const {
+    return {toPixelsX(twips.left), toPixelsY(twips.top), toPixelsX(twips.width), toPixelsY(twips.height)};
+  }
 };
 
 }  // namespace tovira

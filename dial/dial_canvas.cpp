@@ -1,6 +1,9 @@
 #include "dial/dial_canvas.h"
 
+#include "common/checked_math.h"
 #include "common/failure.h"
+
+#include <algorithm>
 
 #include <cstring>
 
@@ -29,6 +32,42 @@ PixelRect ChangedPixels(std::span<const std::uint32_t> before, std::span<const s
   const int canvasLeft = left / ratio;
   const int canvasTop = top / ratio;
   return {canvasLeft, canvasTop, right / ratio + 1 - canvasLeft, bottom / ratio + 1 - canvasTop};
+}
+
+namespace {
+
+PixelRect Intersection(const PixelRect& a, const PixelRect& b) {
+  const int left = std::max(a.left, b.left);
+  const int top = std::max(a.top, b.top);
+  const int right = std::min(a.left + a.width, b.left + b.width);
+  const int bottom = std::min(a.top + a.height, b.top + b.height);
+  return {left, top, right - left, bottom - top};
+}
+
+}  // namespace
+
+std::optional<PixelCopy> ClipPixelCopy(const TwipsRect& sourceTwips, PointF destinationTwips, TwipsPerPixel tpp,
+                                       double ratio, PixelRect source, PixelRect surface) {
+  const auto device = [ratio](int canvasPixels) { return RoundToInt32(canvasPixels * ratio); };
+  const PixelRect wanted{device(tpp.toPixelsX(sourceTwips.left)), device(tpp.toPixelsY(sourceTwips.top)),
+                         device(tpp.toPixelsX(sourceTwips.width)), device(tpp.toPixelsY(sourceTwips.height))};
+  const int x = device(tpp.toPixelsX(destinationTwips.x));
+  const int y = device(tpp.toPixelsY(destinationTwips.y));
+  // Every edge and offset used below must stay in range, or the clipping would wrap around.
+  CheckedAdd(wanted.left, wanted.width);
+  CheckedAdd(wanted.top, wanted.height);
+  CheckedAdd(x, wanted.width);
+  CheckedAdd(y, wanted.height);
+  const int dx = CheckedSub(x, wanted.left);
+  const int dy = CheckedSub(y, wanted.top);
+  if (wanted.empty()) return std::nullopt;
+
+  PixelRect from = Intersection(wanted, source);
+  if (from.empty()) return std::nullopt;
+  const PixelRect to = Intersection({from.left + dx, from.top + dy, from.width, from.height}, surface);
+  if (to.empty()) return std::nullopt;
+  from = {to.left - dx, to.top - dy, to.width, to.height};
+  return PixelCopy{from, to.left, to.top};
 }
 
 void DialCanvas::clear() {

@@ -13,6 +13,7 @@
 #include "common/twips.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace tovira {
@@ -23,6 +24,24 @@ namespace tovira {
 // `ratio` device pixels to a canvas pixel each way.
 PixelRect ChangedPixels(std::span<const std::uint32_t> before, std::span<const std::uint32_t> after, int width,
                         int ratio);
+
+// A plain copy of whole device pixels between two pictures: the rectangle of the
+// source, and where its top left corner lands on the surface.
+struct PixelCopy {
+  PixelRect from;
+  int toLeft = 0;
+  int toTop = 0;
+  bool operator==(const PixelCopy&) const = default;
+};
+
+// The device pixels that copying the rectangle sourceTwips of a picture to
+// destinationTwips on a surface moves, at `ratio` device pixels per canvas pixel.
+// Twips become whole canvas pixels first, so that a label lands on the same place at
+// every density; the rectangle is clipped against the source, then against the
+// surface, both kept aligned. None when nothing is left to copy. Raises a Fault
+// where an edge or an offset would leave the 32-bit range.
+std::optional<PixelCopy> ClipPixelCopy(const TwipsRect& sourceTwips, PointF destinationTwips, TwipsPerPixel tpp,
+                                       double ratio, PixelRect source, PixelRect surface);
 
 class DialCanvas {
  public:

@@ -87,36 +87,17 @@ PixelRect DialSurface::takeChangedArea() {
 }
 
 void DialSurface::copyPicture(const QImage& source, QRectF sourceTwips, QPointF destinationTwips) {
-  // Twips become whole logical pixels first, so a label lands on the same logical
-  // pixels at every device pixel ratio.
-  const int left = toDevicePixels(tpp_.toPixelsX(sourceTwips.x()));
-  const int top = toDevicePixels(tpp_.toPixelsY(sourceTwips.y()));
-  const int width = toDevicePixels(tpp_.toPixelsX(sourceTwips.width()));
-  const int height = toDevicePixels(tpp_.toPixelsY(sourceTwips.height()));
-  const QPoint destination(toDevicePixels(tpp_.toPixelsX(destinationTwips.x())),
-                           toDevicePixels(tpp_.toPixelsY(destinationTwips.y())));
-  // Every edge and offset used below must stay in range, or the clipping would wrap around.
-  CheckedAdd(left, width);
-  CheckedAdd(top, height);
-  CheckedAdd(destination.x(), width);
-  CheckedAdd(destination.y(), height);
-  CheckedSub(destination.x(), left);
-  CheckedSub(destination.y(), top);
+  const auto copy =
+      ClipPixelCopy(TwipsRect{sourceTwips.x(), sourceTwips.y(), sourceTwips.width(), sourceTwips.height()},
+                    PointF{destinationTwips.x(), destinationTwips.y()}, tpp_, devicePixelRatio(),
+                    PixelRect{0, 0, source.width(), source.height()}, PixelRect{0, 0, image_.width(), image_.height()});
   noteChange();
-  if (width <= 0 || height <= 0) return;
-  const QRect wanted(left, top, width, height);
-
-  // Clip against the source, then against the surface, keeping both rectangles aligned.
-  QRect from = wanted.intersected(source.rect());
-  QRect to = from.translated(destination - wanted.topLeft()).intersected(image_.rect());
-  if (to.isEmpty()) return;
-  from = to.translated(wanted.topLeft() - destination);
-
+  if (!copy) return;
   const QImage pixels = InSurfaceFormat(source);
-  const auto rowBytes = static_cast<std::size_t>(to.width()) * sizeof(QRgb);
-  for (int row = 0; row < to.height(); ++row) {
-    const auto* in = reinterpret_cast<const QRgb*>(pixels.constScanLine(from.y() + row)) + from.x();
-    auto* out = reinterpret_cast<QRgb*>(image_.scanLine(to.y() + row)) + to.x();
+  const auto rowBytes = static_cast<std::size_t>(copy->from.width) * sizeof(QRgb);
+  for (int row = 0; row < copy->from.height; ++row) {
+    const auto* in = reinterpret_cast<const QRgb*>(pixels.constScanLine(copy->from.top + row)) + copy->from.left;
+    auto* out = reinterpret_cast<QRgb*>(image_.scanLine(copy->toTop + row)) + copy->toLeft;
     std::memcpy(out, in, rowBytes);
   }
 }
@@ -181,7 +162,5 @@ void DialSurface::paintLine(PointF fromTwips, PointF toTwips, std::uint32_t bgr,
 }
 
 QPointF DialSurface::toPixels(PointF twips) const { return {twips.x / tpp_.x, twips.y / tpp_.y}; }
-
-int DialSurface::toDevicePixels(int logicalPixels) const { return RoundToInt32(logicalPixels * devicePixelRatio()); }
 
 }  // namespace tovira

@@ -64,7 +64,6 @@ class DialSurface final : public DialCanvas {
                               int outlineWidth);
 
   QPointF toPixels(PointF twips) const;
-  int toDevicePixels(int logicalPixels) const;
 
   QImage face_;
   QImage digitStrip_;

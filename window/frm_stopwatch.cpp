@@ -298,9 +298,8 @@ QWidget* frmStopwatch::widgetOf(Control control) const {
 void frmStopwatch::setVisible(Control control, bool visible) { widgetOf(control)->setVisible(visible); }
 
 void frmStopwatch::place(Control control, const TwipsRect& rect) {
-  const auto tpp = twipsPerPixel();
-  widgetOf(control)->setGeometry(tpp.toPixelsX(rect.left), tpp.toPixelsY(rect.top), tpp.toPixelsX(rect.width),
-                                 tpp.toPixelsY(rect.height));
+  const PixelRect pixels = twipsPerPixel().toPixels(rect);
+  widgetOf(control)->setGeometry(pixels.left, pixels.top, pixels.width, pixels.height);
 }
 
 TwipsPerPixel frmStopwatch::twipsPerPixel() const { return ScreenTwipsPerPixel(this); }

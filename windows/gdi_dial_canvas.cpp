@@ -34,38 +34,15 @@ void GdiDialCanvas::paintFace() {
   BitBlt(state_->surface.dc(), 0, 0, face.width(), face.height(), face.dc(), 0, 0, SRCCOPY);
 }
 
-// Twips become whole canvas pixels first, so a label lands on the same place at
-// every density.
 void GdiDialCanvas::paintFromDigitStrip(const TwipsRect& sourceTwips, PointF destinationTwips) {
-  const TwipsPerPixel tpp = twipsPerPixel();
-  const int ratio = this->ratio();
-  const int left = CheckedMul(tpp.toPixelsX(sourceTwips.left), ratio);
-  const int top = CheckedMul(tpp.toPixelsY(sourceTwips.top), ratio);
-  const int width = CheckedMul(tpp.toPixelsX(sourceTwips.width), ratio);
-  const int height = CheckedMul(tpp.toPixelsY(sourceTwips.height), ratio);
-  const int x = CheckedMul(tpp.toPixelsX(destinationTwips.x), ratio);
-  const int y = CheckedMul(tpp.toPixelsY(destinationTwips.y), ratio);
-  // Every edge and offset used below must stay in range, or the clipping would wrap around.
-  CheckedAdd(left, width);
-  CheckedAdd(top, height);
-  CheckedAdd(x, width);
-  CheckedAdd(y, height);
-  CheckedSub(x, left);
-  CheckedSub(y, top);
-  if (width <= 0 || height <= 0) return;
-
-  // Clipped against the strip, then against the surface, both rectangles kept aligned.
   const DibPicture& strip = state_->pictures.digits;
   const DibPicture& surface = state_->surface;
-  const RECT wanted{left, top, left + width, top + height};
-  const RECT stripBounds{0, 0, strip.width(), strip.height()};
-  const RECT surfaceBounds{0, 0, surface.width(), surface.height()};
-  RECT from, to;
-  if (!IntersectRect(&from, &wanted, &stripBounds)) return;
-  OffsetRect(&from, x - left, y - top);
-  if (!IntersectRect(&to, &from, &surfaceBounds)) return;
-  BitBlt(surface.dc(), to.left, to.top, to.right - to.left, to.bottom - to.top, strip.dc(), to.left - (x - left),
-         to.top - (y - top), SRCCOPY);
+  const auto copy = ClipPixelCopy(sourceTwips, destinationTwips, twipsPerPixel(), ratio(),
+                                  PixelRect{0, 0, strip.width(), strip.height()},
+                                  PixelRect{0, 0, surface.width(), surface.height()});
+  if (!copy) return;
+  BitBlt(surface.dc(), copy->toLeft, copy->toTop, copy->from.width, copy->from.height, strip.dc(), copy->from.left,
+         copy->from.top, SRCCOPY);
 }
 
 POINT GdiDialCanvas::toDevice(PointF twips) const {

@@ -240,9 +240,8 @@ void StopwatchWindow::setVisible(Control control, bool visible) {
 }
 
 void StopwatchWindow::place(Control control, const TwipsRect& rect) {
-  const TwipsPerPixel tpp = monitorTwipsPerPixel();
-  MoveWindow(controlOf(control), tpp.toPixelsX(rect.left), tpp.toPixelsY(rect.top), tpp.toPixelsX(rect.width),
-             tpp.toPixelsY(rect.height), TRUE);
+  const PixelRect pixels = monitorTwipsPerPixel().toPixels(rect);
+  MoveWindow(controlOf(control), pixels.left, pixels.top, pixels.width, pixels.height, TRUE);
 }
 
 // The stopwatch measures the dial, and draws on it, in the desktop's device-independent

@@ -13,10 +13,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh --tests
 
 build=build-bench
-generator=()
-[ -f "$build/CMakeCache.txt" ] || generator=(-G Ninja)
-cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVIRA_BUILD_TESTS=ON >/dev/null
-cmake --build "$build" --parallel "$(nproc)" --target ToviraWatch tovira_window_probe tovira_press_injector
+TARGETS="ToviraWatch tovira_window_probe tovira_press_injector" bash scripts/build.sh "$build" -DTOVIRA_BUILD_TESTS=ON
 
 measurements=("$@")
 ((${#measurements[@]})) || measurements=(press hidden sound)

@@ -10,10 +10,7 @@ bash scripts/setup.sh --tests dbus
 bash scripts/build-windows.sh >/dev/null
 
 build=build-bench
-generator=()
-[ -f "$build/CMakeCache.txt" ] || generator=(-G Ninja)
-cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVIRA_BUILD_TESTS=ON >/dev/null
-cmake --build "$build" --parallel "$(nproc)" --target ToviraWatch tovira_x11_probe
+TARGETS="ToviraWatch tovira_x11_probe" bash scripts/build.sh "$build" -DTOVIRA_BUILD_TESTS=ON
 
 results=$build/windows-results
 rm -rf "$results"

@@ -19,11 +19,8 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh --tests kronometer gnome-clocks dbus
 
 build=build-bench
-generator=()
-[ -f "$build/CMakeCache.txt" ] || generator=(-G Ninja)
-cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVIRA_BUILD_TESTS=ON >/dev/null
-cmake --build "$build" --parallel "$(nproc)" \
-  --target ToviraWatch tovira_benchmarks tovira_clock_accuracy tovira_x11_probe
+TARGETS="ToviraWatch tovira_benchmarks tovira_clock_accuracy tovira_x11_probe" \
+  bash scripts/build.sh "$build" -DTOVIRA_BUILD_TESTS=ON
 
 # An earlier revision, built from a clean copy of its tree beside this one.
 baseline_dir=

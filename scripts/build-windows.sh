@@ -13,10 +13,6 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh --windows
 
 dir=build-windows
-generator=()
-[ -f "$dir/CMakeCache.txt" ] || generator=(-G Ninja)
-cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$dir" --parallel "${JOBS:-$(nproc)}"
+bash scripts/build.sh "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake "$@"
 (cd "$dir" && cpack >/dev/null)
 ls "$dir"/ToviraWatch-*-windows-x64.zip

@@ -116,10 +116,7 @@ std::vector<std::uint8_t> ConvertToDevice(const Wave& wave, SDL_AudioFormat form
 
 }  // namespace
 
-SdlSoundPlayer::~SdlSoundPlayer() {
-  closeDevice();
-  if (state_ == DeviceState::Closed) SdlAudio()->QuitSubSystem(SDL_INIT_AUDIO);
-}
+SdlSoundPlayer::~SdlSoundPlayer() { closeDevice(); }
 
 void SdlSoundPlayer::playLoop(std::span<const std::byte> waveImage) {
   if (SdlAudio() == nullptr) return;  // no SDL on this machine: no sound
@@ -145,30 +142,29 @@ void SdlSoundPlayer::playLoop(std::span<const std::byte> waveImage) {
 void SdlSoundPlayer::stop() { closeDevice(); }
 
 void SdlSoundPlayer::closeDevice() {
-  if (state_ != DeviceState::Open) {
+  if (!open_) {
     return;
   }
   // Closing waits for the audio thread to end, so the loop is ours alone afterwards.
+  // The subsystem goes too: some outputs keep a thread of their own while it is up
+  // (ALSA's looks for new devices ten times a second).
   SdlAudio()->CloseAudioDevice(device_);
+  SdlAudio()->QuitSubSystem(SDL_INIT_AUDIO);
   device_ = 0;
-  state_ = DeviceState::Closed;
+  open_ = false;
   loop_.clear();
   loop_.shrink_to_fit();
   position_ = 0;
 }
 
 bool SdlSoundPlayer::deviceReady() {
-  if (state_ != DeviceState::Open) {
-    state_ = openDevice() ? DeviceState::Open : DeviceState::NotStarted;
-  }
-  return state_ == DeviceState::Open;
+  if (!open_) open_ = openDevice();
+  return open_;
 }
 
 bool SdlSoundPlayer::openDevice() {
-  if (state_ == DeviceState::NotStarted) {
-    SdlAudio()->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SdlAudio()->InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  }
+  SdlAudio()->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SdlAudio()->InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   SDL_AudioSpec wanted{};
   wanted.freq = kWantedFrequency;
   wanted.format = AUDIO_S16SYS;

@@ -11,10 +11,12 @@
 
 namespace tovira {
 
-// The device is opened by playLoop and closed by stop: SDL's audio thread keeps
-// running for a paused device, feeding it silence, and would wake a stopped
-// stopwatch many times a second. A device that cannot be opened (another program
-// holds it, the sound server is restarting) is tried again at the next playLoop.
+// The device is opened by playLoop and closed by stop, SDL's audio subsystem with
+// it: SDL's audio thread keeps running for a paused device, feeding it silence,
+// and some outputs poll for devices while the subsystem is up; either would wake
+// a stopped stopwatch many times a second. A device that cannot be opened
+// (another program holds it, the sound server is restarting) is tried again at
+// the next playLoop.
 //
 // SDL installs no signal handlers of its own: they would take the desktop's request
 // to end the program (SIGTERM at logout) away from it.
@@ -29,9 +31,6 @@ class SdlSoundPlayer final : public SoundPlayer {
   void stop() override;
 
  private:
-  // NotStarted: SDL's audio subsystem is down; Closed: up, without a device.
-  enum class DeviceState { NotStarted, Closed, Open };
-
   // The format the device granted, which every image is converted to.
   struct DeviceFormat {
     std::uint16_t sampleFormat = 0;
@@ -46,7 +45,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   // Runs on SDL's audio thread with the device locked.
   static void fillFromLoop(void* player, std::uint8_t* stream, int length);
 
-  DeviceState state_ = DeviceState::NotStarted;
+  bool open_ = false;  // the subsystem up and the device open
   std::uint32_t device_ = 0;
   DeviceFormat format_;
 

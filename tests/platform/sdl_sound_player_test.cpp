@@ -139,6 +139,9 @@ std::uintmax_t FileSize(const fs::path& file) {
   return ignored ? 0 : size;
 }
 
+// The threads of this process now: a stopped player leaves none of its own.
+std::ptrdiff_t threads() { return std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()); }
+
 bool WaitFor(const std::function<bool()>& done) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!done()) {
@@ -223,7 +226,6 @@ TEST_F(SdlSoundPlayerTest, ClicksRepeatWithTheLoopPeriod) {
 
 // A stopped player leaves no audio thread behind to wake the program.
 TEST_F(SdlSoundPlayerTest, StopSilencesTheDeviceEndsItsThreadAndRepeatsHarmlessly) {
-  const auto threads = [] { return std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()); };
   SdlSoundPlayer player;
   player.stop();
   const auto idle = threads();
@@ -315,12 +317,37 @@ TEST_F(SdlSoundPlayerTest, ImagesThatAreNoSoundPlayNothing) {
 
 TEST_F(SdlSoundPlayerTest, WithoutAnAudioDriverNothingPlaysOrFails) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  const auto idle = threads();
   SdlSoundPlayer player;
   player.stop();
   player.playLoop(ClickWave(kDeviceRate, 1, 4800));
   player.playLoop(ClickWave(kDeviceRate, 1, 4800));
+  EXPECT_EQ(threads(), idle) << "something plays without a driver";
   player.stop();
   player.stop();
+  UseDiskDevice(deviceFile());  // and a driver that comes later is used
+  player.playLoop(ClickWave(kDeviceRate, 1, 4800));
+  waitForOnsets(2);
+}
+
+// ALSA's output keeps a thread that looks for new devices ten times a second for
+// as long as SDL's audio subsystem is up: a stopped player must take it down too.
+// ALSA's null device stands in for a sound card.
+TEST_F(SdlSoundPlayerTest, StopLeavesNoThreadOfAlsasOutputBehind) {
+  std::ofstream(dir_ / ".asoundrc") << "pcm.!default { type null }\n";
+  const char* home = std::getenv("HOME");
+  const std::string savedHome = home ? home : "";
+  setenv("HOME", dir_.c_str(), 1);
+  setenv("SDL_AUDIODRIVER", "alsa", 1);
+  const auto idle = threads();
+  {
+    SdlSoundPlayer player;
+    player.playLoop(ClickWave(kDeviceRate, 1, 4800));
+    EXPECT_GT(threads(), idle) << "ALSA's null device did not open";
+    player.stop();
+    EXPECT_EQ(threads(), idle);
+  }
+  setenv("HOME", savedHome.c_str(), 1);
 }
 
 // A device that could not be opened at one Start (its folder missing, for the disk

@@ -256,6 +256,15 @@ run_as_user() {
   echo "$user saw: $2${chosen:+, then chose $chosen}"
 }
 
+# A test user and everything of theirs: processes still running (a program the
+# test was waiting for) would keep userdel from removing the account.
+remove_test_user() {
+  id "$1" >/dev/null 2>&1 || return 0
+  pkill -KILL -u "$1" 2>/dev/null || true
+  userdel -r -f "$1" >/dev/null 2>&1 || true
+  ! id "$1" >/dev/null 2>&1 || echo "could not remove the test user $1" >&2
+}
+
 # The package as a user of the machine gets it: installed for everyone, each
 # user's choices kept in their own copy, the shipped defaults untouched, every
 # user's settings left behind when the package goes.
@@ -270,15 +279,15 @@ check_package() {
   shared=$(mktemp -d "${TMPDIR:-/tmp}/tovira-package.XXXXXX")
   chmod 755 "$shared"
   local users=(tovira-test-a tovira-test-b) user
-  created=()  # global: the exit trap reads it
-  trap 'dpkg -r tovirawatch >/dev/null 2>&1 || true; for u in "${created[@]}"; do userdel -r "$u" 2>/dev/null || true; done
+  # The users go however the test ends: on failure, on a signal (a timeout), and
+  # those a run that was killed outright left behind go before this one starts.
+  trap 'dpkg -r tovirawatch >/dev/null 2>&1 || true; for u in "${users[@]}"; do remove_test_user "$u"; done
         rm -rf "$work" "$shared"' EXIT
+  trap 'exit 1' INT TERM HUP
   for user in "${users[@]}"; do
-    id "$user" >/dev/null 2>&1 && continue
+    remove_test_user "$user"
     useradd -m -s /bin/sh "$user" || fail "useradd $user"
-    created+=("$user")
   done
-  for user in "${users[@]}"; do rm -rf "/home/$user/.config" "/home/$user/config"; done
 
   (cd "$work" && "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$shared" >"$work/cpack.log") ||
     { cat "$work/cpack.log" >&2; fail "cpack -G DEB"; }

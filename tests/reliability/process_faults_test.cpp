@@ -64,6 +64,29 @@ TEST_F(ProcessFaults, AReadOnlyProgramFolderLosesTheSettingsAndNothingElse) {
   EXPECT_EQ(Listing(folder.path()), before);
 }
 
+// Where the user may not write the program's folder, the user's own copy holds the
+// settings, in a folder made for the user alone, with every missing parent.
+TEST_F(ProcessFaults, AProgramFolderNotTheUsersKeepsTheSettingsInTheUsersOwnCopy) {
+  const auto prefix = UnprivilegedPrefix();
+  if (!prefix) GTEST_SKIP() << "running as root without setpriv: permissions cannot be tested";
+  ScratchDirectory configHome;
+  ASSERT_EQ(::chmod(configHome.path().c_str(), 0777), 0);
+  const fs::path nested = configHome.path() / "not yet" / "made";
+  ASSERT_EQ(::setenv("XDG_CONFIG_HOME", nested.c_str(), 1), 0);
+  ASSERT_EQ(::chmod(folder.path().c_str(), 0555), 0);
+  const auto before = Listing(folder.path());
+
+  const auto result = RunSession(*prefix, folder.path(), "3");
+  ::unsetenv("XDG_CONFIG_HOME");
+  ASSERT_TRUE(result) << "the session hangs";
+  EXPECT_EQ(result->lines, (Lines{"loaded", "closed"}));
+  SettingValues chosen = kShippedValues;
+  chosen[3] = "3";
+  EXPECT_EQ(ReadBytes(nested / "ToviraWatch" / "ToviraWatch.ini"), IniText(chosen));
+  EXPECT_EQ(fs::status(nested / "ToviraWatch").permissions(), fs::perms::owner_all);
+  EXPECT_EQ(Listing(folder.path()), before);
+}
+
 // Nothing read (106), nothing written over it: the file keeps its bytes and its mode.
 TEST_F(ProcessFaults, AnUnreadableSettingsFileIsNeitherReadNorReplaced) {
   const auto prefix = UnprivilegedPrefix();

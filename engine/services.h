@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -17,8 +18,13 @@ class TickCounter {
  public:
   virtual ~TickCounter() = default;
   virtual std::uint32_t timeGetTime() = 0;
-  // Milliseconds, modulo 2^32, of the clock the window system stamps input events with.
-  virtual std::uint32_t inputClockNow() = 0;
+  // Milliseconds, modulo 2^32, of the clock the window system stamps input events
+  // with; none while its stamps are not known to come from this machine's clock
+  // (a remote display).
+  virtual std::optional<std::uint32_t> inputClockNow() = 0;
+  // How far apart that clock's readings lie at most: 1 for a clock that counts
+  // every millisecond, more for one that steps with a system timer.
+  virtual std::uint32_t inputClockStepMs() const = 0;
 };
 
 // Loops an in-memory RIFF/WAVE image asynchronously until stopped.

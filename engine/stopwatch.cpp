@@ -27,12 +27,6 @@ void Stopwatch::Clear() {
   AccumulatedTime = 0;
 }
 
-std::uint32_t TickAtInput(std::uint32_t tickNow, std::uint32_t inputClockNow, std::uint32_t eventTime) {
-  constexpr std::uint32_t kLongestAgeMs = 1000;
-  const std::uint32_t age = inputClockNow - eventTime;
-  return age <= kLongestAgeMs ? tickNow - age : tickNow;
-}
-
 int NextRefreshDelayMs(double screenHertz, std::uint32_t sinceStartMs) {
   constexpr double kUsualHertz = 60.0;
   // NaN, zero and negative rates are screens that do not say; beyond 1 kHz every millisecond.

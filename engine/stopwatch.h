@@ -25,12 +25,6 @@ struct Stopwatch {
   void Clear();
 };
 
-// The tick counter's reading at the moment an input event was stamped: the
-// reading now less the event's age on the clock that stamps input. An event whose
-// age is not between 0 and 1 second comes from another clock (or was made up by a
-// program), and then the reading now stands for it.
-std::uint32_t TickAtInput(std::uint32_t tickNow, std::uint32_t inputClockNow, std::uint32_t eventTime);
-
 // Milliseconds from `sinceStartMs` after the start of a run to the next refresh
 // of a screen refreshing at the given rate (60 Hz when the screen does not say),
 // since no screen shows more. Refreshes fall on whole milliseconds nearest to the

@@ -36,7 +36,10 @@ void EndSilentlyOnFault(Operation&& op) noexcept {
 }  // namespace
 
 StopwatchForm::StopwatchForm(WindowParts parts, MachineServices services)
-    : parts_(parts), services_(std::move(services)), numbers_(services_.numbers.numberSymbols()) {
+    : parts_(parts),
+      services_(std::move(services)),
+      numbers_(services_.numbers.numberSymbols()),
+      commandTiming_(services_.ticks.inputClockStepMs()) {
   marks_.fill(true);
   rects_[Index(Control::imgNumber)] = design::kImgNumber;
   rects_[Index(Control::cmdLap)] = design::kCmdLap;
@@ -65,10 +68,13 @@ void StopwatchForm::place(Control control) { parts_.controls.place(control, rect
 // ---- Stopwatch commands ---------------------------------------------------------------------
 
 std::uint32_t StopwatchForm::readTicks(InputTime inputTime) {
-  if (!inputTime) return services_.ticks.timeGetTime();
-  // Both clocks read back to back, so the event's age on one carries over to the other.
-  const std::uint32_t inputNow = services_.ticks.inputClockNow();
-  return TickAtInput(services_.ticks.timeGetTime(), inputNow, *inputTime);
+  const std::uint32_t now = services_.ticks.timeGetTime();
+  return commandTiming_.commandTick(now, services_.ticks.inputClockNow(), inputTime);
+}
+
+void StopwatchForm::ObserveInputClock() {
+  const std::uint32_t now = services_.ticks.timeGetTime();
+  if (const auto inputNow = services_.ticks.inputClockNow()) commandTiming_.observe(now, *inputNow);
 }
 
 void StopwatchForm::setButtonCaptions() {

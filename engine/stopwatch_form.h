@@ -10,6 +10,7 @@
 
 #include "dial/dial_drawing.h"
 #include "display/display_mode.h"
+#include "engine/command_timing.h"
 #include "engine/input_bindings.h"
 #include "engine/layout.h"
 #include "engine/services.h"
@@ -52,11 +53,16 @@ class StopwatchForm {
   void Unload();
 
   // The Start/Stop and Lap/Reset commands and the periodic refresh. A command
-  // set off by an input event reads the tick counter at that event's time.
+  // set off by an input event is timed at that event's own stamp, however late
+  // it is handled; no command is timed before the one before it.
   void cmdStartClick(InputTime inputTime = std::nullopt);
   void cmdLapClick(InputTime inputTime = std::nullopt);
   void RecordStop(InputTime inputTime = std::nullopt);
   void tmrClockTimer();
+  // A moment to compare the input clock with the tick counter (the pointer moved):
+  // where the input clock steps coarsely, the more such moments, the nearer a
+  // press handled late is timed.
+  void ObserveInputClock();
 
   // The display modes: the renderers (Clicks of the four mode items) and the option operation.
   void mnuShowSecClick() { RenderLapList(DisplayMode::Sec); }
@@ -132,6 +138,7 @@ class StopwatchForm {
   MachineServices services_;
   WindowState state_;
   NumberSymbols numbers_;
+  CommandTiming commandTiming_;
   // Every item that stands for an option is created checked.
   std::array<bool, kMenuItemCount> marks_;
   std::array<TwipsRect, 6> rects_;

@@ -16,8 +16,13 @@ std::uint32_t Millis(clockid_t clock) {
 
 }  // namespace
 
+std::uint32_t MonotonicMillis() { return Millis(CLOCK_MONOTONIC); }
+
 std::uint32_t BootClockTickCounter::timeGetTime() { return Millis(CLOCK_BOOTTIME); }
 
-std::uint32_t BootClockTickCounter::inputClockNow() { return Millis(CLOCK_MONOTONIC); }
+std::optional<std::uint32_t> BootClockTickCounter::inputClockNow() {
+  if (!inputStampsLocal_) return std::nullopt;
+  return MonotonicMillis();
+}
 
 }  // namespace tovira

@@ -22,7 +22,7 @@ std::u16string LocaleText(LCTYPE type, std::u16string fallback) {
 
 std::uint32_t WinmmTickCounter::timeGetTime() { return ::timeGetTime(); }
 
-std::uint32_t WinmmTickCounter::inputClockNow() { return ::GetTickCount(); }
+std::optional<std::uint32_t> WinmmTickCounter::inputClockNow() { return ::GetTickCount(); }
 
 void PlaySoundPlayer::playLoop(std::span<const std::byte> waveImage) {
   PlaySoundA(reinterpret_cast<LPCSTR>(waveImage.data()), nullptr, kLoopFlags);

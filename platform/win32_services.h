@@ -11,11 +11,13 @@
 namespace tovira {
 
 // The multimedia timer's milliseconds; input messages are stamped on the
-// GetTickCount clock (GetMessageTime), the input clock.
+// GetTickCount clock (GetMessageTime), the input clock, which steps only with the
+// system timer, every 15.6 ms, whatever timeBeginPeriod asks for.
 class WinmmTickCounter final : public TickCounter {
  public:
   std::uint32_t timeGetTime() override;
-  std::uint32_t inputClockNow() override;
+  std::optional<std::uint32_t> inputClockNow() override;
+  std::uint32_t inputClockStepMs() const override { return 16; }
 };
 
 // Loops the image from memory (flags 13: asynchronous, from memory, loop) and

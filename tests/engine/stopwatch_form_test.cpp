@@ -167,16 +167,32 @@ TEST(StopwatchForm, EventSequencesGiveTheirRecordsLinesAndCaptions) {
          f.at(2147483000u), f.form.cmdStartClick(), f.at(2147484000u), f.form.cmdStartClick();
        },
        {2000, 6000, 7000}, {"     2.000 秒", "     6.000 秒", "     7.000 秒"}, false, "スタート/リセット", {}},
-      {"a press records at the moment it was stamped",
+      {"a press records at the moment it was stamped, never before the command before it",
        [](Form& f) {
-         f.ticks.inputNow = 900;
-         f.at(5000), f.form.HandlePress(PressTarget::TimeLabel, MouseButton::Left, 880);  // starts at 4980
-         f.at(8000), f.form.HandlePress(PressTarget::Background, MouseButton::Right, 899);  // laps at 7999
-         // 1000 ms old: stops at 8000
-         f.at(9000), f.form.HandleDoubleClick(PressTarget::Dial, MouseButton::Left, 4294967196u);
-         f.at(9100), f.form.cmdStartClick(3), f.at(9200), f.form.cmdStartClick();  // 897 ms old, then none
+         f.ticks.inputBehind = 4100;
+         f.at(5000), f.form.HandlePress(PressTarget::TimeLabel, MouseButton::Left, 880);  // 20 ms old: 4981
+         f.at(8000), f.form.HandlePress(PressTarget::Background, MouseButton::Right, 3899);  // laps at 8000
+         f.at(9000), f.form.HandleDoubleClick(PressTarget::Dial, MouseButton::Left, 3900);  // a second old: 8001
+         f.at(9100), f.form.cmdStartClick(3);  // stamped before that Stop: starts at 8001
+         f.at(9200), f.form.cmdStartClick();   // none: now
        },
-       {3019, 3020, 4017}, {"     3.019 秒", "     3.020 秒", "     4.017 秒"}, false, "スタート/リセット", {}},
+       {3019, 3020, 4219}, {"     3.019 秒", "     3.020 秒", "     4.219 秒"}, false, "スタート/リセット", {}},
+      {"presses handled long after their stamps, as by a frozen program, keep their times",
+       [](Form& f) {
+         f.ticks.inputBehind = 0;
+         f.at(1000), f.form.HandlePress(PressTarget::TimeLabel, MouseButton::Left, 999);
+         f.at(400000);
+         for (std::uint32_t stamp : {2499u, 3499u, 4499u}) f.form.HandlePress(PressTarget::LapList, MouseButton::Right, stamp);
+         f.form.HandlePress(PressTarget::TimeLabel, MouseButton::Left, 399999);
+       },
+       {1500, 2500, 3500, 399000}, {"     1.500 秒", "     2.500 秒", "     3.500 秒", "   399.000 秒"}, false,
+       "スタート/リセット", {}},
+      {"stamps of another machine's clock are not taken: timed at handling",
+       [](Form& f) {
+         f.at(1000), f.form.HandlePress(PressTarget::TimeLabel, MouseButton::Left, 7);
+         f.at(3000), f.form.HandlePress(PressTarget::TimeLabel, MouseButton::Left, 2900);
+       },
+       {2000}, {"     2.000 秒"}, false, "スタート/リセット", {}},
       {"Lap mode: left starts and laps, right stops, the middle button nothing",
        [](Form& f) {
          f.form.SetBehaviorMode(1);

@@ -1,10 +1,14 @@
 #include "common/failure.h"
 #include "engine/input_bindings.h"
+#include "engine/command_timing.h"
 #include "engine/stopwatch.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <limits>
+#include <optional>
 
 namespace tovira {
 namespace {
@@ -52,20 +56,74 @@ TEST(NextRefresh, FollowsTheScreensPeriodFromTheStartSixtyHertzWhenUnknown) {
   for (const auto& row : rows) EXPECT_EQ(NextRefreshDelayMs(row.hertz, row.since), row.delay) << row.hertz << " " << row.since;
 }
 
-TEST(TickAtInput, TakesTheEventsAgeOffTheReadingWithinOneSecondOnly) {
+TEST(CommandTiming, TakesTheEventsOwnStampHoweverOldButNeverFromTheFuture) {
+  const std::optional<std::uint32_t> none;
   const struct {
-    std::uint32_t tickNow, inputNow, eventTime, reading;
+    std::uint32_t tickNow;
+    std::optional<std::uint32_t> inputNow, eventTime;
+    std::uint32_t tick;
   } rows[] = {
-      {5000, 900, 880, 4980},                   // 20 ms old
-      {5000, 900, 900, 5000},                   // stamped just now
-      {5000, 900, 4294967196u, 4000},           // the input clock wrapped since: 1000 ms old
-      {10, 70000, 69950, 4294967256u},          // the reading wraps back over 0
-      {5000, 900, 4294967195u, 5000},           // 1001 ms old: another clock
-      {5000, 900, 901, 5000},                   // from the future
-      {5000, 900, 0x80000384u, 5000},           // half the clock's range away
+      {5000, 900, 880, 4981},                  // 20 ms old: the end of its millisecond
+      {5000, 900, 900, 5000},                  // stamped just now: no later than now
+      {5000, 900, 4294967196u, 4001},          // the input clock wrapped since: 1000 ms old
+      {5000, 900, 4294867196u, 4294871297u},   // 100 s old, before the counter wrapped
+      {10, 70000, 69950, 4294967257u},         // the reading wraps back over 0
+      {5000, 900, 901, 5000},                  // from the future
+      {5000, 900, 0x80000384u, 5000},          // half the clock's range away
+      {5000, 900, 0, 5000},                    // 0 is no stamp (CurrentTime)
+      {5000, none, 880, 5000},                 // stamps of another machine's clock
+      {5000, 900, none, 5000},                 // no input behind the command
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(TickAtInput(row.tickNow, row.inputNow, row.eventTime), row.reading) << row.eventTime;
+    CommandTiming timing(1);
+    EXPECT_EQ(timing.commandTick(row.tickNow, row.inputNow, row.eventTime), row.tick)
+        << row.tickNow << " " << row.inputNow.value_or(0) << " " << row.eventTime.value_or(0);
+  }
+}
+
+TEST(CommandTiming, NeverTimesACommandBeforeTheOneBefore) {
+  CommandTiming timing(1);
+  EXPECT_EQ(timing.commandTick(5000, 900, 880), 4981u);
+  EXPECT_EQ(timing.commandTick(5100, 1000, 870), 4981u);  // stamped before the last command
+  EXPECT_EQ(timing.commandTick(5200, 1100, 1090), 5191u);
+  // A command days after the last one is not held back to it.
+  EXPECT_EQ(timing.commandTick(5200 + 0x90000000u, 1100 + 0x90000000u, 1090 + 0x90000000u), 5191u + 0x90000000u);
+}
+
+TEST(CommandTiming, FollowsTheClocksApartAfterASuspend) {
+  CommandTiming timing(1);
+  EXPECT_EQ(timing.commandTick(5000, 900, 880), 4981u);
+  // CLOCK_MONOTONIC stood still for an hour that the counter went on through.
+  EXPECT_EQ(timing.commandTick(3'605'100, 1000, 990), 3'605'090u);
+}
+
+// Windows stamps input with GetTickCount, which moves only at the system timer's
+// interrupts, 15.625 ms apart, while timeGetTime counts milliseconds. Presses at every
+// phase of that timer, handled after delays from none to 100 ms, with the pointer
+// moving before each (each move a chance to compare the clocks).
+TEST(CommandTiming, WithACoarseInputClockTimesPressesWithinOneStepOfTheTimer) {
+  constexpr double kInterrupt = 15.625;
+  const auto tickCount = [](double ms) {  // GetTickCount, with the interrupts 3.2 ms into the counter's ms
+    return static_cast<std::uint32_t>(std::floor(std::floor((ms - 3.2) / kInterrupt) * kInterrupt));
+  };
+  const auto timeGetTime = [](double ms) { return static_cast<std::uint32_t>(std::floor(ms)); };
+  const struct {
+    double handlingDelay;
+    double bound;  // ms either side of the press
+  } rows[] = {{0.0, 1.0}, {1.0, 2.0}, {2.0, 3.0}, {5.0, kInterrupt + 1}, {20.0, kInterrupt + 1}, {100.0, kInterrupt + 1}};
+  for (const auto& row : rows) {
+    CommandTiming timing(16);
+    double worst = 0.0;
+    double press = 60'000.0;
+    for (int n = 0; n < 2000; ++n, press += 517.3) {
+      for (double move = press - 200.0; move < press; move += 7.9) timing.observe(timeGetTime(move), tickCount(move));
+      const double handled = press + row.handlingDelay;
+      const std::uint32_t tick = timing.commandTick(timeGetTime(handled), tickCount(handled), tickCount(press));
+      const double error = static_cast<double>(tick) - press;
+      if (std::abs(error) > std::abs(worst)) worst = error;
+    }
+    EXPECT_LE(std::abs(worst), row.bound) << "handled " << row.handlingDelay << " ms after the press";
+    std::printf("handled %5.1f ms late: worst error %+.1f ms\n", row.handlingDelay, worst);
   }
 }
 

@@ -17,11 +17,16 @@ class FakeTickCounter final : public TickCounter {
     now += step;
     return reading;
   }
-  std::uint32_t inputClockNow() override { return inputNow; }
+  std::optional<std::uint32_t> inputClockNow() override {
+    if (!inputBehind) return std::nullopt;
+    return now - *inputBehind;
+  }
+  std::uint32_t inputClockStepMs() const override { return 1; }
   std::uint32_t now = 1000;
   std::uint32_t step = 0;  // advance per reading, for runs driven by the real event loop
-  // Far from the small timestamps of made-up test events, so those read the counter at handling.
-  std::uint32_t inputNow = 0x80000000u;
+  // How far the clock that stamps input lies behind the counter. None: the stamps
+  // are not of this machine's clock, and commands are timed at their handling.
+  std::optional<std::uint32_t> inputBehind;
 };
 
 class FakeSoundPlayer final : public SoundPlayer {

@@ -326,6 +326,36 @@ class InputLayoutTest : public QObject {
     QCOMPARE(f.options().ShowAnalog, 1);
     QVERIFY(f.window->dial().image() != hidden);
   }
+
+  // Every way input sets a command off carries the event's own stamp to it: presses
+  // and double clicks on the window, a button clicked by the mouse or by Space. All
+  // are handled long after they were made, as by a program that was held up.
+  void everyInputIsTimedAtItsOwnStamp() {
+    InputFixture f(0);
+    f.platform.ticks.inputBehind = 0;  // input stamped on this machine's clock
+    f.platform.ticks.now = 60000;
+    auto* lap = f.control<QPushButton>("cmdLap");
+    const auto send = [](QWidget* to, QEvent::Type type, std::uint32_t stamp, QPoint at = QPoint(5, 5)) {
+      QMouseEvent event(type, at, to->mapToGlobal(at), Qt::LeftButton,
+                        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+      event.setTimestamp(stamp);
+      QApplication::sendEvent(to, &event);
+    };
+    const auto key = [lap](QEvent::Type type, std::uint32_t stamp) {
+      QKeyEvent event(type, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+      event.setTimestamp(stamp);
+      QApplication::sendEvent(lap, &event);
+    };
+    send(f.widgetOf(Target::Label), QEvent::MouseButtonPress, 1999);  // Start at 2000
+    send(lap, QEvent::MouseButtonPress, 2500);
+    send(lap, QEvent::MouseButtonRelease, 2999);  // clicked by the release: a lap at 3000
+    key(QEvent::KeyPress, 3500);
+    key(QEvent::KeyRelease, 3999);  // a lap at 4000
+    send(f.widgetOf(Target::Dial), QEvent::MouseButtonPress, 4999);      // stops at 5000
+    send(f.widgetOf(Target::Dial), QEvent::MouseButtonDblClick, 5199);   // starts at 5200
+    send(f.widgetOf(Target::Background), QEvent::MouseButtonPress, 5999, QPoint(1, 1));  // stops at 6000
+    QCOMPARE(f.stopwatch().LapTimes, (std::vector<std::int32_t>{1000, 2000, 3000, 3800}));
+  }
 };
 
 QTEST_MAIN(InputLayoutTest)

@@ -20,7 +20,7 @@ measurements=("$@")
 results=$build/session-results
 mkdir -p "$results"
 export TOVIRA_PROGRAM_DIR=$PWD/$build/program TOVIRA_E2E_PLUGINS=$PWD/$build/tests/e2e/plugins
-export TOVIRA_PRESS_INJECTOR=$PWD/$build/benchmarks/tovira_press_injector
+export TOVIRA_PRESS_INJECTOR=$PWD/$build/tests/e2e/tovira_press_injector
 for measurement in "${measurements[@]}"; do
   echo "== $measurement"
   scripts/with-xvfb.sh --wm -- python3 benchmarks/session_benchmark.py "$measurement" | tee "$results/$measurement.txt"

@@ -26,8 +26,8 @@ test_packages=(
   # What a screen reader hears: the accessibility bus and its Python bindings.
   at-spi2-core python3-pyatspi dbus
   # Real sessions: a sound server with a null sink to record the ticks from, and
-  # synthetic input sent with XTest at a known moment.
-  pulseaudio pulseaudio-utils libxcb-xtest0-dev
+  # synthetic input sent with XTest at a known moment, its stamps read back with XInput2.
+  pulseaudio pulseaudio-utils libxcb-xtest0-dev libxcb-xinput-dev
 )
 
 # The Windows program cross-built with MinGW (GoogleTest built from Debian's

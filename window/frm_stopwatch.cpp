@@ -330,9 +330,16 @@ double frmStopwatch::screenHertz() const {
   return shownOn ? shownOn->refreshRate() : 0.0;
 }
 
+// Exposed alone is not enough: a window manager may keep a minimised window
+// mapped, for its thumbnail.
 bool frmStopwatch::shownOnScreen() const {
   const QWindow* native = windowHandle();
-  return native != nullptr && native->isExposed();
+  return native != nullptr && native->isExposed() && !isMinimized() && !hiddenByWindowManager_;
+}
+
+void frmStopwatch::setHiddenByWindowManager(bool hidden) {
+  hiddenByWindowManager_ = hidden;
+  form_.ShownChanged();
 }
 
 void frmStopwatch::showDial(const PixelRect& changed, std::int32_t handTime) {
@@ -412,12 +419,15 @@ void frmStopwatch::followPixelRatio() {
 bool frmStopwatch::event(QEvent* event) {
   // Sent when the window moves to another screen, whose pixel density may differ.
   if (event->type() == QEvent::ScreenChangeInternal) followPixelRatio();
-  return QMainWindow::event(event);
+  const bool handled = QMainWindow::event(event);
+  if (event->type() == QEvent::WindowStateChange) form_.ShownChanged();
+  return handled;
 }
 
 void frmStopwatch::closeEvent(QCloseEvent* event) {
   form_.Unload();
   event->accept();
+  emit unloaded();
 }
 
 }  // namespace tovira

@@ -60,7 +60,14 @@ class frmStopwatch final : public QMainWindow,
   const LapListModel& lapLines() const { return *lapModel_; }
   // Number formatting for the label and the list; the system's by default.
   void setNumberLocale(const QLocale& locale);
+  // The window manager marks the window hidden, or no longer does.
+  void setHiddenByWindowManager(bool hidden);
 
+ signals:
+  // Unload has run: the settings are written.
+  void unloaded();
+
+ public:
   // The events of the window, forwarded to the stopwatch.
   void Load() { form_.Load(); }
   void cmdStartClick(InputTime inputTime = std::nullopt) { form_.cmdStartClick(inputTime); }
@@ -130,6 +137,7 @@ class frmStopwatch final : public QMainWindow,
   DialView* imgWatch_ = nullptr;
   TimeLabel* lblTime_ = nullptr;
   std::array<QAction*, kMenuItemCount> menuItems_{};
+  bool hiddenByWindowManager_ = false;
 
   // Declared last: it drives everything above from its first call on.
   StopwatchForm form_;

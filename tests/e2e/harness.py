@@ -11,6 +11,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -95,10 +96,11 @@ class Window:
 class Program(ProgramProcess):
     """The program in a temporary folder of its own: start, watch, drive, close."""
 
-    def __init__(self, test, settings=None, tick_sound=True):
+    def __init__(self, test, settings=None, tick_sound=True, ignored_signals=()):
         self.test = test
         self.settings = settings
         self.tick_sound = tick_sound
+        self.ignored_signals = ignored_signals  # ignored as the program starts, as nohup ignores SIGHUP
         self.process = None
         self.window = None
         self.menu_bar_height = None
@@ -123,8 +125,11 @@ class Program(ProgramProcess):
         env = dict(os.environ, QT_PLUGIN_PATH=PLUGIN_DIR, QT_QPA_GENERIC_PLUGINS="toviraprobe",
                    TOVIRA_E2E_BOX_LOG=str(self.box_log), TOVIRA_E2E_STATE_LOG=str(self.state_log))
         self.output = open(self.root / "output.log", "wb")
+        def ignore():
+            for number in self.ignored_signals:
+                signal.signal(number, signal.SIG_IGN)
         self.process = subprocess.Popen([str(self.folder / "ToviraWatch")], cwd=self.root, env=env,
-                                        stdout=self.output, stderr=subprocess.STDOUT)
+                                        stdout=self.output, stderr=subprocess.STDOUT, preexec_fn=ignore)
         return self
 
     def wait_exit(self):

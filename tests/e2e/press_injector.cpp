@@ -4,12 +4,15 @@
 // The pointer moves to (X, Y) in the root window's pixels; then COUNT presses
 // follow, the first at once, each later one MIN_MS to MAX_MS after the one before
 // (drawn evenly from SEED, so a run can be repeated). Every press is released
-// 40 ms later. Prints one line per press, "press N SECONDS": CLOCK_MONOTONIC read
-// as soon as the press, sent without delay, has been flushed to the server.
+// 40 ms later. Prints one line per press, "press N SECONDS STAMP": CLOCK_MONOTONIC
+// read as soon as the press, sent without delay, has been flushed to the server,
+// and the server's own stamp of the press in milliseconds, as XInput2's raw event
+// of the press carries it (every client's event of that press bears the same).
 // Meant to run at a high priority, as a desktop's input path does, so that the
 // time read is the time the server gets the press.
 
 #include <xcb/xcb.h>
+#include <xcb/xinput.h>
 #include <xcb/xtest.h>
 
 #include <time.h>
@@ -62,6 +65,7 @@ class FakeInput {
     const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(connection_, &xcb_test_id);
     if (xtest == nullptr || !xtest->present) Fail("the X server has no XTEST extension");
     root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    listenToRawPresses();
   }
   ~FakeInput() { xcb_disconnect(connection_); }
   FakeInput(const FakeInput&) = delete;
@@ -76,6 +80,19 @@ class FakeInput {
   // Returns once the server has handled every request sent before.
   void sync() { std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr)); }
 
+  // The server's stamp of the next press it reports.
+  std::uint32_t nextPressStamp() {
+    while (xcb_generic_event_t* event = xcb_wait_for_event(connection_)) {
+      const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
+      const bool rawPress = (event->response_type & 0x7F) == XCB_GE_GENERIC && generic->extension == xinput_ &&
+                            generic->event_type == XCB_INPUT_RAW_BUTTON_PRESS;
+      const std::uint32_t stamp = reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event)->time;
+      std::free(event);
+      if (rawPress) return stamp;
+    }
+    Fail("lost the connection to the X server");
+  }
+
   void send(std::uint8_t type, std::uint8_t detail, std::int16_t x = 0, std::int16_t y = 0) {
     // A time of 0 asks the server to act at once, not after a delay.
     xcb_test_fake_input(connection_, type, detail, 0, root_, x, y, 0);
@@ -83,8 +100,22 @@ class FakeInput {
   }
 
  private:
+  void listenToRawPresses() {
+    const xcb_query_extension_reply_t* xinput = xcb_get_extension_data(connection_, &xcb_input_id);
+    if (xinput == nullptr || !xinput->present) Fail("the X server has no XInputExtension");
+    xinput_ = xinput->major_opcode;
+    std::free(xcb_input_xi_query_version_reply(connection_, xcb_input_xi_query_version(connection_, 2, 2), nullptr));
+    struct {
+      xcb_input_event_mask_t head;
+      std::uint32_t bits;
+    } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS};
+    xcb_input_xi_select_events(connection_, root_, 1, &mask.head);
+    sync();
+  }
+
   xcb_connection_t* connection_;
   xcb_window_t root_;
+  std::uint8_t xinput_ = 0;
 };
 
 }  // namespace
@@ -111,7 +142,9 @@ int main(int argc, char** argv) {
     SleepUntil(press);
     input.send(XCB_BUTTON_PRESS, 1);
     const timespec sent = Now();
-    std::printf("press %ld %lld.%09ld\n", n, static_cast<long long>(sent.tv_sec), sent.tv_nsec);
+    std::printf("press %ld %lld.%09ld %u\n", n, static_cast<long long>(sent.tv_sec), sent.tv_nsec,
+                input.nextPressStamp());
+    std::fflush(stdout);
     SleepUntil(Later(press, kReleaseAfterMs * 1000LL));
     input.send(XCB_BUTTON_RELEASE, 1);
     press = Later(press, intervalUs(random));

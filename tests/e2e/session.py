@@ -10,12 +10,16 @@ Times are CLOCK_MONOTONIC seconds, as time.monotonic() reads them. The null sink
 plays on that clock, so one offset maps a sample's index to the moment it sounded;
 the recorder takes it from its own reads (see Recorder).
 
-Beside the sound, where a control is on the screen at whatever pixel density the
-window's screen has, and whether the window can be seen at all.
+Beside the sound: ALSA's null device as a machine without a sound server; presses
+sent with XTest and the server's stamps of them; the program's wake-ups; an X
+server of a test's own, to take away; where a control is on the screen at whatever
+pixel density the window's screen has, and whether the window can be seen at all.
 """
 
 import os
+import re
 import shutil
+import signal
 import subprocess
 import tempfile
 import threading
@@ -24,6 +28,9 @@ from array import array
 from pathlib import Path
 
 from harness import poll, run
+
+INJECTOR = os.environ.get("TOVIRA_PRESS_INJECTOR", "")
+WITH_XVFB = Path(__file__).resolve().parents[2] / "scripts" / "with-xvfb.sh"
 
 RATE = 48000
 CHANNELS = 2
@@ -79,11 +86,7 @@ class SoundServer:
             raise AssertionError("PulseAudio did not start:\n" + log.read_text(errors="replace")) from None
 
     def __exit__(self, *exc):
-        for name, value in self.saved.items():
-            if value is None:
-                os.environ.pop(name, None)
-            else:
-                os.environ[name] = value
+        restore(self.saved)
         if self.process is not None:
             self.process.terminate()
             try:
@@ -194,6 +197,84 @@ class Recorder:
 
     def silent_since(self, t):
         return self.peak_since(t) < SILENCE_LEVEL
+
+
+class AlsaNullOutput:
+    """While entered, programs started from this process play through ALSA's null
+    device, as on a machine with a sound card and no sound server."""
+
+    def __enter__(self):
+        self.home = Path(tempfile.mkdtemp(prefix="tovira-alsa-"))
+        (self.home / ".asoundrc").write_text("pcm.!default { type null }\n")
+        self.saved = {name: os.environ.get(name) for name in ("HOME", "SDL_AUDIODRIVER")}
+        os.environ.update(HOME=str(self.home), SDL_AUDIODRIVER="alsa")
+        return self
+
+    def __exit__(self, *exc):
+        restore(self.saved)
+        shutil.rmtree(self.home, ignore_errors=True)
+        return False
+
+
+def restore(saved):
+    for name, value in saved.items():
+        if value is None:
+            os.environ.pop(name, None)
+        else:
+            os.environ[name] = value
+
+
+class PrivateDisplay:
+    """An X server with openbox of its own, for taking away: while entered, programs
+    started from this process use it. kill() ends the server, as a logout does."""
+
+    def __enter__(self):
+        self.saved = {name: os.environ.get(name) for name in ("DISPLAY", "XAUTHORITY")}
+        self.wrapper = subprocess.Popen(
+            [str(WITH_XVFB), "--wm", "--", "sh", "-c", 'echo "$DISPLAY $XAUTHORITY"; exec sleep 3600'],
+            stdout=subprocess.PIPE, text=True, start_new_session=True)
+        display, authority = self.wrapper.stdout.readline().split()
+        os.environ.update(DISPLAY=display, XAUTHORITY=authority)
+        lock = Path(f"/tmp/.X{display.lstrip(':')}-lock").read_text()
+        self.server = int(re.match(r"\s*(\d+)", lock).group(1))
+        return self
+
+    def kill(self):
+        os.kill(self.server, signal.SIGTERM)
+
+    def __exit__(self, *exc):
+        restore(self.saved)
+        os.killpg(self.wrapper.pid, signal.SIGTERM)
+        self.wrapper.wait()
+        self.wrapper.stdout.close()
+        return False
+
+
+def inject(x, y, count, min_ms, max_ms, seed, priority=()):
+    """Presses at (x, y) by XTest, count of them min_ms to max_ms apart; for each, the
+    CLOCK_MONOTONIC time it was sent and the server's stamp of it in milliseconds."""
+    out = run(*priority, INJECTOR, *map(str, [x, y, count, min_ms, max_ms, seed]))
+    return [(float(fields[2]), int(fields[3])) for fields in map(str.split, out.splitlines())
+            if fields[0] == "press"]
+
+
+def context_switches(pid):
+    """Voluntary and involuntary, summed over the threads the process has now."""
+    total = 0
+    for status in Path(f"/proc/{pid}/task").glob("*/status"):
+        try:
+            total += sum(int(line.split()[1]) for line in status.read_text().splitlines()
+                         if line.startswith(("voluntary_ctxt_switches:", "nonvoluntary_ctxt_switches:")))
+        except FileNotFoundError:  # a thread that ended meanwhile
+            pass
+    return total
+
+
+def wakeups_per_second(pid, seconds):
+    time.sleep(1)  # what the change of state set off is over
+    start, before = time.monotonic(), context_switches(pid)
+    time.sleep(seconds)
+    return (context_switches(pid) - before) / (time.monotonic() - start)
 
 
 # ---- the window at any pixel density ------------------------------------------------------------

@@ -1,17 +1,23 @@
 """The program in a real session, measured from outside; scripts/benchmark-session.sh runs it
 on its own Xvfb with openbox:
-    session_benchmark.py press | hidden | sound
-press   how far each record lies from the real time of its press, idle and beside 2 and 4
-        CPU-bound processes, the presses sent by XTest at a high priority;
+    session_benchmark.py press | hidden | sound | rest | ends
+press   how far each record lies from the X server's own stamp of its press, idle, beside 2
+        and 4 CPU-bound processes, and with the program stopped (SIGSTOP) for 3 s while
+        the laps are pressed; the presses sent by XTest at a high priority;
 hidden  the running program's wake-ups per second shown, minimised and on another workspace;
 sound   the ticks on a PulseAudio null sink: the delay from the Start press to the first,
-        their spacing, and the level after Stop.
+        their spacing, and the level after Stop;
+rest    wake-ups per second while stopped, before any sound and after a run with the tick,
+        through each sound output SDL can use here;
+ends    each way a session ends: the exit status, the time from the end to the exit, and
+        whether the settings were written.
 Prints figures only; the press section ends with a verdict line against its 2 ms goal.
 """
 
 import math
 import os
 import re
+import signal
 import statistics
 import subprocess
 import sys
@@ -20,10 +26,10 @@ import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e"))
-from harness import Program, poll, run, settings_text, xdotool  # noqa: E402
-from session import RATE, Recorder, SoundServer, centre_on_screen, look, viewable  # noqa: E402
+from harness import BASE_CAPTION, Program, poll, run, settings_text, xdotool  # noqa: E402
+from session import (RATE, AlsaNullOutput, PrivateDisplay, Recorder, SessionManager, SoundServer,  # noqa: E402
+                     centre_on_screen, inject, look, viewable, wakeups_per_second)
 
-INJECTOR = os.environ["TOVIRA_PRESS_INJECTOR"]
 SHIPPED = dict(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",
                WindowForceFront=0, BehaviorMode=0, PlaySound=0)
 # The desktop's input path: the X server and the injector, above every ordinary process.
@@ -39,12 +45,6 @@ def raise_input_path():
     run(*INPUT_PRIORITY[:-1], "--all-tasks", "--pid", INPUT_PRIORITY[-1], xserver)
 
 
-def inject(x, y, count, min_ms, max_ms, seed):
-    """Presses at (x, y); the CLOCK_MONOTONIC time of each press."""
-    out = run(*INPUT_PRIORITY, INJECTOR, *map(str, [x, y, count, min_ms, max_ms, seed]))
-    return [float(line.split()[2]) for line in out.splitlines() if line.startswith("press ")]
-
-
 def seconds_of(line):
     """The time of a lap line in the seconds display, "  3,723.456 秒"."""
     return float(line.replace(",", "").replace("秒", ""))
@@ -52,8 +52,10 @@ def seconds_of(line):
 
 # ---- press to record -------------------------------------------------------------------------------
 
-def press_errors(busy, seed, laps=30):
-    """Start and laps pressed on the time label in Lap mode; each record minus the real time, in ms."""
+def press_errors(busy, seed, laps=30, frozen=False):
+    """Start and laps pressed on the time label in Lap mode; each record minus the time between the
+    server's stamps of the Start and of its press, in ms. Frozen: the laps, 1 s apart, are pressed
+    while the program is stopped, and handled when it goes on."""
     loops = [subprocess.Popen(["sh", "-c", "while :; do :; done"]) for _ in range(busy)]
     try:
         with Program(CHECKS, settings_text(**dict(SHIPPED, BehaviorMode=1))) as p:
@@ -61,8 +63,17 @@ def press_errors(busy, seed, laps=30):
             shown = look(p)
             x, y = centre_on_screen(p, shown, "lblTime")
             time.sleep(1)  # the busy loops settle on the cores
-            # Past the double-click time, so that no press is taken for the second of a double click.
-            presses = inject(x, y, laps + 1, 450, 1050, seed)
+            if frozen:
+                presses = inject(x, y, 1, 450, 450, seed, INPUT_PRIORITY)
+                poll(lambda: p.snapshots()[-1]["releases"] > shown["releases"], "the Start")
+                p.process.send_signal(signal.SIGSTOP)
+                try:
+                    presses += inject(x, y, laps, 1000, 1000, seed, INPUT_PRIORITY)
+                finally:
+                    p.process.send_signal(signal.SIGCONT)
+            else:
+                # Past the double-click time, so that no press is taken for the second of a double click.
+                presses = inject(x, y, laps + 1, 450, 1050, seed, INPUT_PRIORITY)
             # Releases handled in one go share a snapshot; the one after the last holds every record.
             releases = shown["releases"] + len(presses)
             try:
@@ -78,48 +89,30 @@ def press_errors(busy, seed, laps=30):
             loop.wait()
     if len(lines) != laps:
         raise AssertionError(f"{len(lines)} records for {laps} laps pressed")
-    records = sorted(seconds_of(line) for line in lines)
-    return [1000 * (record - (pressed - presses[0])) for record, pressed in zip(records, presses[1:])]
+    started = presses[0][1]
+    return [1000 * seconds_of(line) - (stamp - started) for line, (_, stamp) in zip(lines, presses[1:])]
 
 
 def press():
     raise_input_path()
-    print("Press to record: Start, then 30 laps 450 to 1050 ms apart, pressed by XTest at SCHED_FIFO 10 "
+    print("Press to record against the X server's stamps: Start, then laps, pressed by XTest at SCHED_FIFO 10 "
           "(the X server too), the program at an ordinary priority")
     print(f"load average before: {Path('/proc/loadavg').read_text().split()[0]}")
     worst_of_all = 0.0
-    for seed, busy in enumerate([0, 2, 4], start=1):
-        errors = press_errors(busy, seed)
+    cases = [("idle", 0, 30, False), ("beside 2 busy loops", 2, 30, False), ("beside 4 busy loops", 4, 30, False),
+             ("stopped for 3 s while 3 laps are pressed", 0, 3, True)]
+    for seed, (name, busy, laps, frozen) in enumerate(cases, start=1):
+        errors = press_errors(busy, seed, laps, frozen)
         worst = max(map(abs, errors))
         worst_of_all = max(worst_of_all, worst)
-        print(f"beside {busy} busy loops: worst {worst:.1f} ms, median {statistics.median(map(abs, errors)):.1f} ms "
+        print(f"{name}: worst {worst:.1f} ms, median {statistics.median(map(abs, errors)):.1f} ms "
               f"(absolute), mean {statistics.mean(errors):+.1f} ms (signed), {len(errors)} records")
         print("  errors (ms): " + " ".join(f"{e:+.1f}" for e in errors))
     verdict = "meets" if worst_of_all <= PRESS_GOAL_MS else "misses"
-    print(f"verdict: worst record {worst_of_all:.1f} ms off under any load: {verdict} the goal of "
-          f"{PRESS_GOAL_MS:.0f} ms")
+    print(f"verdict: worst record {worst_of_all:.1f} ms off: {verdict} the goal of {PRESS_GOAL_MS:.0f} ms")
 
 
 # ---- wake-ups while not shown ----------------------------------------------------------------------
-
-def context_switches(pid):
-    """Voluntary and involuntary, summed over the threads the process has now (as measure_program.sh counts)."""
-    total = 0
-    for status in Path(f"/proc/{pid}/task").glob("*/status"):
-        try:
-            total += sum(int(line.split()[1]) for line in status.read_text().splitlines()
-                         if line.startswith(("voluntary_ctxt_switches:", "nonvoluntary_ctxt_switches:")))
-        except FileNotFoundError:  # a thread that ended meanwhile
-            pass
-    return total
-
-
-def wakeups_per_second(pid):
-    time.sleep(1)  # what the change of state set off is over
-    start, before = time.monotonic(), context_switches(pid)
-    time.sleep(SAMPLE_SECONDS)
-    return (context_switches(pid) - before) / (time.monotonic() - start)
-
 
 def hidden():
     with Program(CHECKS, settings_text(**SHIPPED)) as p:
@@ -129,16 +122,16 @@ def hidden():
         p.wait_running(True)
         pid = p.process.pid
         print(f"Running, wake-ups per second over {SAMPLE_SECONDS} s (context switches of all threads)")
-        print(f"shown: {wakeups_per_second(pid):.1f}")
+        print(f"shown: {wakeups_per_second(pid, SAMPLE_SECONDS):.1f}")
         xdotool("windowminimize", window.id)
         poll(lambda: not viewable(window), "the window minimised")
-        print(f"minimised: {wakeups_per_second(pid):.1f}")
+        print(f"minimised: {wakeups_per_second(pid, SAMPLE_SECONDS):.1f}")
         run("wmctrl", "-i", "-a", hex(window.id))
         poll(lambda: viewable(window), "the window restored")
         run("wmctrl", "-i", "-r", hex(window.id), "-t", "0")
         run("wmctrl", "-s", "1")
         poll(lambda: not viewable(window), "the window's workspace left")
-        print(f"on another workspace: {wakeups_per_second(pid):.1f}")
+        print(f"on another workspace: {wakeups_per_second(pid, SAMPLE_SECONDS):.1f}")
         run("wmctrl", "-s", "0")
         poll(lambda: viewable(window), "the window's workspace back")
         print("goal while not shown: at most 1")
@@ -152,7 +145,7 @@ def sound(run_ms=5500, after_stop=2.0):
         p.main_window()
         x, y = centre_on_screen(p, look(p), "lblTime")
         # Normal mode: a press on the time starts, the next one stops. The Stop falls between two ticks.
-        started, stopped = inject(x, y, 2, run_ms, run_ms, 1)
+        (started, _), (stopped, _) = inject(x, y, 2, run_ms, run_ms, 1, INPUT_PRIORITY)
         heard.wait_recorded(stopped + after_stop)
         ticks = heard.ticks_since(started, until=stopped)
         late_ticks = heard.ticks_since(stopped)
@@ -174,5 +167,54 @@ def sound(run_ms=5500, after_stop=2.0):
           f"({len(heard.bounds)} reads)")
 
 
+# ---- at rest after a run with the tick --------------------------------------------------------------
+
+def rest():
+    print(f"Stopped, wake-ups per second over {SAMPLE_SECONDS} s (context switches of all threads)")
+    for name, output in [("ALSA, null device", AlsaNullOutput), ("PulseAudio, null sink", SoundServer)]:
+        with output(), Program(CHECKS, settings_text(**dict(SHIPPED, PlaySound=1))) as p:
+            p.main_window()
+            before = wakeups_per_second(p.process.pid, SAMPLE_SECONDS)
+            x, y = centre_on_screen(p, look(p), "lblTime")
+            inject(x, y, 2, 2000, 2000, 1)  # Start, and Stop 2 s later
+            after = wakeups_per_second(p.process.pid, SAMPLE_SECONDS)
+            print(f"{name}: before any sound {before:.1f}, after a 2 s run with the tick {after:.1f}")
+    print("goal: 0")
+
+
+# ---- the ends of a session ---------------------------------------------------------------------------
+
+def ends():
+    print("Each way a session ends, with the display mode changed to 24F before: exit status, "
+          "time from the end to the exit, settings written")
+    written = settings_text(**dict(SHIPPED, LapType=3))
+
+    def measure(name, end, program_options=None, settings=settings_text(**SHIPPED), setup=None):
+        with Program(CHECKS, settings, **(program_options or {})) as p:
+            if setup is None:
+                p.main_window()
+                p.choose("24F")
+                p.wait_caption(BASE_CAPTION + "[コマ数]")
+            else:
+                setup(p)
+            began = time.monotonic()
+            end(p)
+            code = p.process.wait(5)
+            took = 1000 * (time.monotonic() - began)
+            saved = p.settings_path.exists() and (setup is not None or p.saved_settings() == written)
+            print(f"{name}: status {code}, exit {took:.0f} ms after, settings {'written' if saved else 'LOST'}")
+
+    for names in [["SIGTERM"], ["SIGHUP"], ["SIGINT"], ["SIGTERM", "SIGHUP"], ["SIGHUP", "SIGTERM"],
+                  ["SIGINT", "SIGHUP"], ["SIGTERM", "SIGHUP", "SIGINT", "SIGTERM"]]:
+        measure(" + ".join(names), lambda p, names=names: [os.kill(p.process.pid, getattr(signal, n)) for n in names])
+    with SessionManager() as manager:
+        measure("session manager's SaveYourself (shutdown) and Die", lambda p: (manager.wait("registered"), manager.end()))
+    with PrivateDisplay() as display:
+        measure("the X server killed", lambda p: display.kill())
+    measure("SIGTERM with CODE:106 showing and CODE:004 due", lambda p: p.process.send_signal(signal.SIGTERM),
+            program_options=dict(tick_sound=False), settings=None,
+            setup=lambda p: poll(lambda: p.windows("^ToviraWatch$"), "the first failure box"))
+
+
 if __name__ == "__main__":
-    {"press": press, "hidden": hidden, "sound": sound}[sys.argv[1]]()
+    {"press": press, "hidden": hidden, "sound": sound, "rest": rest, "ends": ends}[sys.argv[1]]()

@@ -25,9 +25,10 @@ test_packages=(
   wine64 gcc-mingw-w64-x86-64
   # What a screen reader hears: the accessibility bus and its Python bindings.
   at-spi2-core python3-pyatspi dbus
-  # Real sessions: a sound server with a null sink to record the ticks from, and
-  # synthetic input sent with XTest at a known moment, its stamps read back with XInput2.
-  pulseaudio pulseaudio-utils libxcb-xtest0-dev libxcb-xinput-dev
+  # Real sessions: a sound server with a null sink to record the ticks from,
+  # synthetic input sent with XTest at a known moment, its stamps read back with
+  # XInput2, and a session manager of the tests' own.
+  pulseaudio pulseaudio-utils libxcb-xtest0-dev libxcb-xinput-dev libsm-dev libice-dev
 )
 
 # The Windows program cross-built with MinGW (GoogleTest built from Debian's

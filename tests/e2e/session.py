@@ -30,6 +30,7 @@ from pathlib import Path
 from harness import poll, run
 
 INJECTOR = os.environ.get("TOVIRA_PRESS_INJECTOR", "")
+SESSION_MANAGER = os.environ.get("TOVIRA_SESSION_MANAGER", "")
 WITH_XVFB = Path(__file__).resolve().parents[2] / "scripts" / "with-xvfb.sh"
 
 RATE = 48000
@@ -247,6 +248,36 @@ class PrivateDisplay:
         os.killpg(self.wrapper.pid, signal.SIGTERM)
         self.wrapper.wait()
         self.wrapper.stdout.close()
+        return False
+
+
+class SessionManager:
+    """An XSMP session manager: while entered, programs started from this process
+    register with it. end() ends the session as a logout does."""
+
+    def __enter__(self):
+        self.process = subprocess.Popen([SESSION_MANAGER], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        name, _, ids = self.process.stdout.readline().strip().partition("=")
+        assert name == "SESSION_MANAGER", f"the session manager said {name!r}"
+        self.saved = {"SESSION_MANAGER": os.environ.get("SESSION_MANAGER")}
+        os.environ["SESSION_MANAGER"] = ids
+        return self
+
+    def wait(self, step):
+        """Waits for the manager to report the step ("registered", "saved", "closed")."""
+        line = self.process.stdout.readline().strip()
+        assert line == step, f"the session manager said {line!r}, not {step!r}"
+
+    def end(self):
+        self.process.stdin.write("end\n")
+        self.process.stdin.flush()
+
+    def __exit__(self, *exc):
+        restore(self.saved)
+        self.process.kill()
+        self.process.wait()
+        self.process.stdin.close()
+        self.process.stdout.close()
         return False
 
 

@@ -11,8 +11,8 @@ import time
 import unittest
 
 from harness import BASE_CAPTION, BOX_TITLE, CLIENT_HEIGHT, Program, failure, main, poll, run, settings_text, xdotool
-from session import (AlsaNullOutput, PrivateDisplay, Recorder, SoundServer, centre_on_screen, inject, look, viewable,
-                     wakeups_per_second)
+from session import (AlsaNullOutput, PrivateDisplay, Recorder, SessionManager, SoundServer, centre_on_screen, inject,
+                     look, viewable, wakeups_per_second)
 
 SHIPPED = dict(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",
                WindowForceFront=0, BehaviorMode=0, PlaySound=0)
@@ -111,6 +111,18 @@ class SessionTest(unittest.TestCase):
             p.output.flush()
             self.assertIn(failure(4), (p.root / "output.log").read_text(encoding="utf-8"), "the due failure, reported")
             self.assertEqual(p.saved_settings(), settings_text(**FIRST_START))
+
+    def test_the_session_managers_end_of_the_session_writes_the_settings(self):
+        with SessionManager() as manager, Program(self, settings_text(**SHIPPED)) as p:
+            p.main_window()
+            manager.wait("registered")
+            p.choose("24F")
+            p.wait_caption(BASE_CAPTION + "[コマ数]")
+            manager.end()
+            manager.wait("saved")
+            self.assertEqual(ended_within_a_second(p, "the session manager's Die"), 0, "exit status")
+            manager.wait("closed")
+            self.assertEqual(p.saved_settings(), settings_text(**dict(SHIPPED, LapType=3)))
 
     def test_the_settings_are_written_when_the_x_server_goes_away(self):
         with PrivateDisplay() as display, Program(self, settings_text(**SHIPPED)) as p:

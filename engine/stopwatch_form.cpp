@@ -90,8 +90,7 @@ void StopwatchForm::cmdStartClick(InputTime inputTime) {
       timerFaultReported_ = false;
       setButtonCaptions();
       startRefresh();
-      services_.cursor.release();
-      services_.cursor.confine(parts_.controls.clientAreaOnScreen());
+      holdPointer();
       if (state_.options.PlaySound == 1) {
         if (state_.TickSound.empty()) RaiseFault("no tick sound");
         services_.sound.playLoop(state_.TickSound);
@@ -121,12 +120,24 @@ void StopwatchForm::scheduleRefresh() {
 }
 
 void StopwatchForm::ShownChanged() {
-  if (!state_.stopwatch.IsRunning || timerFaultReported_) return;
+  if (!state_.stopwatch.IsRunning) return;
+  holdPointer();
+  if (timerFaultReported_) return;
   if (!parts_.timer.shownOnScreen()) {
     parts_.timer.stopTimer();
   } else if (!parts_.timer.timerActive()) {
     tmrClockTimer();
   }
+}
+
+void StopwatchForm::PlacementChanged() {
+  if (state_.stopwatch.IsRunning) holdPointer();
+}
+
+// Any confinement first ends; a window that shows nothing holds no pointer.
+void StopwatchForm::holdPointer() {
+  services_.cursor.release();
+  if (parts_.timer.shownOnScreen()) services_.cursor.confine(parts_.controls.clientAreaOnScreen());
 }
 
 void StopwatchForm::RecordStop(InputTime inputTime) {

@@ -106,7 +106,12 @@ class StopwatchForm {
 
   // The window was shown or hidden (minimised, another workspace, unmapped): the
   // refresh rests while nothing shows, and catches up at once when shown again.
+  // While running the pointer is let go while nothing shows, and held again after.
   void ShownChanged();
+  // The window moved, changed its size or density, or became active again (the
+  // system may have let the pointer go meanwhile): while running, the pointer is
+  // held in the client area where it is now.
+  void PlacementChanged();
   // The window went to a screen of another density: the front end has given the
   // canvas that screen's pictures, and the dial is drawn on them afresh.
   void ScreenChanged();
@@ -123,6 +128,7 @@ class StopwatchForm {
                  std::int32_t& option);
   void place(Control control);
   void startRefresh();
+  void holdPointer();
   void scheduleRefresh();
   void refreshDialIfChanged(std::int32_t elapsed);
   void presentDial(std::int32_t handTime);

@@ -420,7 +420,13 @@ bool frmStopwatch::event(QEvent* event) {
   // Sent when the window moves to another screen, whose pixel density may differ.
   if (event->type() == QEvent::ScreenChangeInternal) followPixelRatio();
   const bool handled = QMainWindow::event(event);
-  if (event->type() == QEvent::WindowStateChange) form_.ShownChanged();
+  switch (event->type()) {
+    case QEvent::WindowStateChange: form_.ShownChanged(); break;
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowActivate: form_.PlacementChanged(); break;
+    default: break;
+  }
   return handled;
 }
 

@@ -52,7 +52,7 @@ class FakeWindow final : public Captions,
   void place(Control control, const TwipsRect& rect) override { rects[control] = rect; }
   TwipsPerPixel twipsPerPixel() const override { return {}; }
   double clientHeightTwips() const override { return 6300; }
-  PixelRect clientAreaOnScreen() const override { return {100, 200, 258, 420}; }
+  PixelRect clientAreaOnScreen() const override { return clientArea; }
   void startTimer(int delayMs) override { timerDelay = delayMs; }
   void stopTimer() override { timerDelay.reset(); }
   bool timerActive() const override { return timerDelay.has_value(); }
@@ -68,6 +68,7 @@ class FakeWindow final : public Captions,
   std::map<Control, TwipsRect> rects;
   std::optional<int> timerDelay;
   bool shown = true;
+  PixelRect clientArea{100, 200, 258, 420};
   std::vector<std::int32_t> dialShows;
 };
 
@@ -233,6 +234,29 @@ TEST(StopwatchForm, StartHoldsThePointerAndPlaysStopReleasesAndSilences) {
   f.form.cmdStartClick();
   EXPECT_EQ(f.sound.calls, (std::vector<std::string>{"play", "stop", "stop"}));
   EXPECT_EQ(f.cursor.calls.back(), "release");
+}
+
+// Windows let a clip go on their own (a UAC prompt, Ctrl+Alt+Del), and a clip or a
+// grab of a fixed rectangle stays where the window was.
+TEST(StopwatchForm, WhileRunningThePointerIsHeldWhereTheWindowIsNowAndLetGoWhileItIsHidden) {
+  Form f;
+  f.form.PlacementChanged();  // stopped: nothing held
+  EXPECT_TRUE(f.cursor.calls.empty());
+  f.form.cmdStartClick();
+  f.window.clientArea = {900, 50, 258, 420};
+  f.form.PlacementChanged();  // moved, resized, a new density, active again
+  EXPECT_EQ(f.cursor.confinedTo, (PixelRect{900, 50, 258, 420}));
+  f.window.shown = false;  // minimised
+  f.form.ShownChanged();
+  EXPECT_FALSE(f.cursor.confinedTo);
+  f.form.PlacementChanged();
+  EXPECT_FALSE(f.cursor.confinedTo);
+  f.window.shown = true;
+  f.form.ShownChanged();
+  EXPECT_EQ(f.cursor.confinedTo, (PixelRect{900, 50, 258, 420}));
+  f.form.cmdStartClick();
+  f.form.PlacementChanged();
+  EXPECT_FALSE(f.cursor.confinedTo);
 }
 
 TEST(StopwatchForm, TheRefreshWritesLabelAndDialAndRestsWhileNothingShows) {

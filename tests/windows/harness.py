@@ -139,7 +139,8 @@ class Account:
         shutil.copyfile(os.environ["XAUTHORITY"], cookie)
         self.own(cookie)
         self.process = dict(user=self.uid, group=self.gid, extra_groups=[])
-        self.environment = {name: os.environ[name] for name in ("PATH", "LANG", "LC_ALL", "DISPLAY") if name in os.environ}
+        self.environment = {name: os.environ[name] for name in ("PATH", "LANG", "LC_ALL", "DISPLAY")
+                            if name in os.environ}
         self.environment.update(HOME=entry.pw_dir, USER=self.name, LOGNAME=self.name, XAUTHORITY=str(cookie))
 
     def own(self, path):
@@ -160,13 +161,20 @@ class WinePrefix:
     def __init__(self, account):
         self.account = account
         self.path = Path(tempfile.mkdtemp(prefix="tovira-wine-"))
-        account.own(self.path)
         self.process = dict(env=dict(account.environment, WINEPREFIX=str(self.path), **WINE_ENVIRONMENT),
                             **account.process)
         self.wineserver = Path(WINE).with_name("wineserver")
         self.files = self.path / "provided"
+        try:
+            self._make()
+        except BaseException:
+            self.close()
+            raise
+
+    def _make(self):
+        self.account.own(self.path)
         self.files.mkdir()
-        account.own(self.files)
+        self.account.own(self.files)
         # The probe the reader loads into the program lies beside it.
         self.reader = self.provide(READER)
         self.provide(READER.with_name("window_probe.dll"))
@@ -241,7 +249,8 @@ class WinePrefix:
         return self.registry_value(r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes", font)
 
     def close(self):
-        self._wineserver("--kill")
+        # --kill fails where no server runs, as after a failed boot.
+        subprocess.run([self.wineserver, "--kill"], timeout=BOOT_TIMEOUT, **self.process)
         self._wineserver("--wait")
         shutil.rmtree(self.path, ignore_errors=True)
 
@@ -251,8 +260,8 @@ PREFIX = None
 
 def open_prefix(ordinary_user=False):
     """Makes the test's prefix, used by an ordinary user when asked (Account). Whatever
-    ends the test, close_prefix() runs: at exit too, and ctest's SIGTERM ends the run
-    as an interruption would, so that the user made for it goes again."""
+    ends the test, close_prefix() runs: at exit too, and a SIGTERM (a cancelled CI job)
+    ends the run as an interruption would, so that the user made for it goes again."""
     global PREFIX
     account = Account(ordinary_user)
     try:

@@ -9,8 +9,8 @@ import re
 import time
 
 import harness
-from harness import (BASE_CAPTION, SHIPPED, Program, failure, find_control, menu_item, poll, pointer, screen_pixels,
-                     settings, settings_text, xdotool)
+from harness import (BASE_CAPTION, SHIPPED, Program, failure, find_control, menu_item, poll, pointer,
+                     screen_pixels, settings, settings_text, xdotool)
 from walk import LEFT, MIDDLE, RIGHT, BindingsModel
 
 START, LAP, LABEL, LIST, DIAL, DIGITS = 1001, 1002, 1003, 1004, 1005, 1006

@@ -115,7 +115,8 @@ def shortcuts():
 
 def user_settings():
     """The user's own copy of the settings, %APPDATA%\\ToviraWatch\\ToviraWatch.ini."""
-    return harness.PREFIX.linux_path(harness.PREFIX.registry_value(USER_FOLDERS, "AppData")) / "ToviraWatch/ToviraWatch.ini"
+    app_data = harness.PREFIX.registry_value(USER_FOLDERS, "AppData")
+    return harness.PREFIX.linux_path(app_data) / "ToviraWatch" / "ToviraWatch.ini"
 
 
 def shell_link(path):

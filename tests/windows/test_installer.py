@@ -48,9 +48,11 @@ class Package:
     def __init__(self, version, name):
         with tempfile.TemporaryDirectory() as folder:
             stem = f"ToviraWatch-{version}-windows-x64"
-            subprocess.run(["cpack", "--config", CPACK_CONFIG, "-G", "External", "-B", folder,
-                            "-D", f"CPACK_PACKAGE_VERSION={version}", "-D", f"CPACK_PACKAGE_FILE_NAME={stem}"],
-                           check=True, capture_output=True, timeout=300)
+            result = subprocess.run(["cpack", "--config", CPACK_CONFIG, "-G", "External", "-B", folder,
+                                     "-D", f"CPACK_PACKAGE_VERSION={version}", "-D", f"CPACK_PACKAGE_FILE_NAME={stem}"],
+                                    capture_output=True, text=True, timeout=300)
+            if result.returncode != 0:
+                raise AssertionError(f"cpack failed for {version}:\n{result.stdout}{result.stderr}")
             self.path = harness.PREFIX.provide(Path(folder) / f"{stem}.msi", name)
         table = subprocess.run(["msiinfo", "export", str(self.path), "Property"], check=True, capture_output=True,
                                text=True, timeout=60).stdout.splitlines()[3:]  # after the column names and types

@@ -33,9 +33,10 @@ test_packages=(
 
 # The Windows program cross-built with MinGW (GoogleTest built from Debian's
 # sources, as no MinGW build of it is packaged), its artwork converted with
-# ImageMagick, and the bench that runs it under Wine on a private Xvfb with openbox.
+# ImageMagick, its installer package made by wixl (msitools reads the package's
+# tables back), and the bench that runs it under Wine on a private Xvfb with openbox.
 windows_packages=(
-  cmake ninja-build g++-mingw-w64-x86-64 googletest imagemagick
+  cmake ninja-build g++-mingw-w64-x86-64 googletest imagemagick wixl msitools
   wine64 fonts-ipafont-gothic
   xvfb xauth openbox xdotool wmctrl x11-utils python3
 )

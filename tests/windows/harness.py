@@ -2,16 +2,22 @@
 
 The Wine counterpart of tests/e2e/harness.py. A test run gets a Wine prefix of its
 own (open_prefix() in setUpModule, close_prefix() in tearDownModule), made fresh
-with the Japanese Windows UI fonts drawn by IPAGothic. Each Program runs a private
-copy of the executable (with tick.wav, unless left out) in a temporary folder
-holding the prepared settings file. The window is read with window_reader.exe,
-which prints it as JSON, and driven with xdotool and wmctrl. Every wait polls a
-condition until a deadline; nothing relies on a sleep of the right length.
+with the Japanese Windows UI fonts drawn by IPAGothic; open_prefix(ordinary_user=True)
+runs every Wine program in it as an ordinary user (see Account). Each Program runs a
+private copy of the executable (with tick.wav, unless left out) in a temporary folder
+holding the prepared settings file; an InstalledProgram runs it where a package put
+it. The window is read with window_reader.exe, which prints it as JSON, and driven
+with xdotool and wmctrl. Every wait polls a condition until a deadline; nothing
+relies on a sleep of the right length.
 """
 
+import atexit
 import json
 import os
+import pwd
+import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -48,13 +54,13 @@ def run(*args, check=True):
     return walk.run(*args, check=check, timeout=TIMEOUT)
 
 
-def run_wine(*args, env, timeout):
-    """Runs a Wine program; its exit status, standard output and error output (bytes).
-    Output goes through files, not pipes: the first Wine program in a prefix starts
-    Wine's services, which inherit its output and would hold a pipe open long after
-    the program ended."""
+def run_wine(*args, timeout, **process):
+    """Runs a Wine program with a prefix's process options (WinePrefix.process); its exit
+    status, standard output and error output (bytes). Output goes through files, not
+    pipes: the first Wine program in a prefix starts Wine's services, which inherit its
+    output and would hold a pipe open long after the program ended."""
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        code = subprocess.run([WINE, *map(str, args)], env=env, stdout=out, stderr=err, timeout=timeout).returncode
+        code = subprocess.run([WINE, *map(str, args)], stdout=out, stderr=err, timeout=timeout, **process).returncode
         out.seek(0)
         err.seek(0)
         return code, out.read(), err.read()
@@ -64,6 +70,16 @@ def xdotool(*args):
     return run("xdotool", *map(str, args))
 
 
+
+
+# What ToviraWatch.ini holds as shipped (resources/settings/ToviraWatch.ini).
+SHIPPED = dict(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",
+               WindowForceFront=0, BehaviorMode=0, PlaySound=0)
+
+
+def settings(**changes):
+    """The settings file the program writes for the shipped values with these changed."""
+    return settings_text(**dict(SHIPPED, **changes))
 
 
 def failure(code):
@@ -85,13 +101,83 @@ def windows_path(path):
     return "Z:" + str(path).replace("/", "\\")
 
 
-class WinePrefix:
-    """A Wine prefix of its own, made by wineboot; close() ends its wineserver and removes it."""
+# A registry value as reg query prints it: four blanks, name, type and data.
+REGISTRY_VALUE = re.compile(r"^    (.*?)    (REG_\w+)    ?(.*)$")
 
-    def __init__(self):
+
+def parse_registry(text):
+    """reg query's output as {key as printed: {value name: data as printed}}."""
+    keys, values = {}, None
+    for line in text.splitlines():
+        if line.startswith("HKEY_"):
+            values = keys.setdefault(line.strip(), {})
+        elif values is not None and (match := REGISTRY_VALUE.match(line)):
+            values[match[1]] = match[3]
+    return keys
+
+
+class Account:
+    """The user Wine runs as: the one running the test, unless an ordinary user is asked
+    for while that is root. Wine run by root may write anywhere, so a folder made not
+    writable would not stop the program: then, as when CI runs the tests, this is an
+    ordinary user made for the run, given the X display's cookie, and removed with its
+    home by close(). process holds the options of subprocess.run and Popen that run a
+    program as this user."""
+
+    def __init__(self, ordinary_user):
+        self.created = ordinary_user and os.getuid() == 0
+        if not self.created:
+            self.name = pwd.getpwuid(os.getuid()).pw_name
+            self.process = {}
+            self.environment = dict(os.environ)
+            return
+        self.name = f"tovira-wine-{os.getpid()}"
+        run("useradd", "--create-home", "--shell", "/usr/sbin/nologin", self.name)
+        entry = pwd.getpwnam(self.name)
+        self.uid, self.gid = entry.pw_uid, entry.pw_gid
+        cookie = Path(entry.pw_dir) / "Xauthority"
+        shutil.copyfile(os.environ["XAUTHORITY"], cookie)
+        self.own(cookie)
+        self.process = dict(user=self.uid, group=self.gid, extra_groups=[])
+        self.environment = {name: os.environ[name] for name in ("PATH", "LANG", "LC_ALL", "DISPLAY")
+                            if name in os.environ}
+        self.environment.update(HOME=entry.pw_dir, USER=self.name, LOGNAME=self.name, XAUTHORITY=str(cookie))
+
+    def own(self, path):
+        """Gives a file or folder made by this test to the user."""
+        if self.created:
+            os.chown(path, self.uid, self.gid)
+
+    def close(self):
+        if self.created:
+            run("userdel", "--remove", self.name)
+
+
+class WinePrefix:
+    """A Wine prefix of its own, made by wineboot and used by the account's user;
+    close() ends its wineserver and removes it. Files its programs read are handed
+    over with provide(), as the user may not be able to read the build tree."""
+
+    def __init__(self, account):
+        self.account = account
         self.path = Path(tempfile.mkdtemp(prefix="tovira-wine-"))
-        self.env = dict(os.environ, WINEPREFIX=str(self.path), **WINE_ENVIRONMENT)
+        self.process = dict(env=dict(account.environment, WINEPREFIX=str(self.path), **WINE_ENVIRONMENT),
+                            **account.process)
         self.wineserver = Path(WINE).with_name("wineserver")
+        self.files = self.path / "provided"
+        try:
+            self._make()
+        except BaseException:
+            self.close()
+            raise
+
+    def _make(self):
+        self.account.own(self.path)
+        self.files.mkdir()
+        self.account.own(self.files)
+        # The probe the reader loads into the program lies beside it.
+        self.reader = self.provide(READER)
+        self.provide(READER.with_name("window_probe.dll"))
         started = time.monotonic()
         self.wine("wineboot", "-i")
         self._substitute_fonts()
@@ -104,10 +190,24 @@ class WinePrefix:
         self._wineserver("--persistent")
 
     def _wineserver(self, option):
-        subprocess.run([self.wineserver, option], env=self.env, check=True, timeout=BOOT_TIMEOUT)
+        subprocess.run([self.wineserver, option], check=True, timeout=BOOT_TIMEOUT, **self.process)
+
+    def provide(self, source, name=None):
+        """A copy of a file (under another name, if given) in a folder of the prefix's user; its path."""
+        copy = self.files / (name or Path(source).name)
+        shutil.copyfile(source, copy)
+        self.account.own(copy)
+        return copy
+
+    def linux_path(self, path):
+        """Where a path on the prefix's drive C: lies on Linux."""
+        drive, _, rest = path.partition(":\\")
+        if drive.upper() != "C":
+            raise AssertionError(f"{path} is not on drive C:")
+        return self.path.joinpath("drive_c", *rest.split("\\"))
 
     def wine(self, *args, timeout=BOOT_TIMEOUT):
-        code, out, err = run_wine(*args, env=self.env, timeout=timeout)
+        code, out, err = run_wine(*args, timeout=timeout, **self.process)
         if code != 0:
             raise AssertionError(f"wine {args} ended with {code}: {err!r}")
         return out
@@ -121,11 +221,24 @@ class WinePrefix:
         registry_file.write_bytes("\r\n".join(lines + [""]).encode("utf-16"))
         self.wine("regedit", "/S", windows_path(registry_file))
 
+    def registry(self, key):
+        """Every value of a key and of the keys below it, {key: {name: data}} as reg
+        query /s prints them; empty when the key does not exist."""
+        return self._query(key, "/s")
+
+    def registry_values(self, key):
+        """The values of one key, {name: data}; empty when the key does not exist."""
+        return next(iter(self._query(key).values()), {})
+
     def registry_value(self, key, name):
-        """A value's data as reg prints it, or None when it is not set."""
-        code, out, _ = run_wine("reg", "query", key, "/v", name, env=self.env, timeout=TIMEOUT)
-        fields = out.decode("utf-8", errors="replace").split("REG_")
-        return fields[1].split(None, 1)[1].strip() if code == 0 and len(fields) == 2 else None
+        """A value's data as reg prints it, or None when it is not set. (Its name is not
+        compared: reg prints names in the console's code page.)"""
+        values = [data for key_values in self._query(key, "/v", name).values() for data in key_values.values()]
+        return values[0] if len(values) == 1 else None
+
+    def _query(self, key, *options):
+        code, out, _ = run_wine("reg", "query", key, *options, timeout=TIMEOUT, **self.process)
+        return parse_registry(out.decode("utf-8", errors="replace")) if code == 0 else {}
 
     def set_registry_value(self, key, name, data, kind="REG_SZ"):
         self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", data, "/f", timeout=TIMEOUT)
@@ -136,7 +249,8 @@ class WinePrefix:
         return self.registry_value(r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes", font)
 
     def close(self):
-        self._wineserver("--kill")
+        # --kill fails where no server runs, as after a failed boot.
+        subprocess.run([self.wineserver, "--kill"], timeout=BOOT_TIMEOUT, **self.process)
         self._wineserver("--wait")
         shutil.rmtree(self.path, ignore_errors=True)
 
@@ -144,20 +258,38 @@ class WinePrefix:
 PREFIX = None
 
 
-def open_prefix():
+def open_prefix(ordinary_user=False):
+    """Makes the test's prefix, used by an ordinary user when asked (Account). Whatever
+    ends the test, close_prefix() runs: at exit too, and a SIGTERM (a cancelled CI job)
+    ends the run as an interruption would, so that the user made for it goes again."""
     global PREFIX
-    PREFIX = WinePrefix()
+    account = Account(ordinary_user)
+    try:
+        PREFIX = WinePrefix(account)
+    except BaseException:
+        account.close()
+        raise
+    atexit.register(close_prefix)
+    signal.signal(signal.SIGTERM, signal.default_int_handler)
     return PREFIX
 
 
 def close_prefix():
-    PREFIX.close()
+    """Removes the prefix and the user made for it; once only, however often called."""
+    global PREFIX
+    if PREFIX is None:
+        return
+    prefix, PREFIX = PREFIX, None
+    try:
+        prefix.close()
+    finally:
+        prefix.account.close()
 
 
 def read(*arguments):
     """What window_reader.exe prints for these arguments, or None while it finds no such
     window or the window does not answer."""
-    code, out, err = run_wine(READER, *arguments, env=PREFIX.env, timeout=TIMEOUT)
+    code, out, err = run_wine(PREFIX.reader, *arguments, timeout=TIMEOUT, **PREFIX.process)
     if code in (1, 3):
         return None
     if code != 0:
@@ -228,17 +360,22 @@ class Program(ProgramProcess):
 
     def __enter__(self):
         self.root = Path(tempfile.mkdtemp(prefix="tovira-wine-run-"))
-        self.folder = self.root / "program"
-        self.folder.mkdir()
-        shutil.copy2(PROGRAM_DIR / "ToviraWatch.exe", self.folder)
-        if self.tick_sound:
-            shutil.copy2(PROGRAM_DIR / "tick.wav", self.folder)
-        if self.settings is not None:
-            self.settings_path.write_bytes(self.settings)
+        self.folder = self._program_folder()
         self.output = open(self.root / "output.log", "wb")
         self.process = subprocess.Popen([WINE, str(self.folder / "ToviraWatch.exe")], cwd=self.folder,
-                                        env=PREFIX.env, stdout=self.output, stderr=subprocess.STDOUT)
+                                        stdout=self.output, stderr=subprocess.STDOUT, **PREFIX.process)
         return self
+
+    def _program_folder(self):
+        """A folder of the run's own with the program, its sound and the prepared settings."""
+        folder = self.root / "program"
+        folder.mkdir()
+        shutil.copy2(PROGRAM_DIR / "ToviraWatch.exe", folder)
+        if self.tick_sound:
+            shutil.copy2(PROGRAM_DIR / "tick.wav", folder)
+        if self.settings is not None:
+            (folder / walk.SETTINGS_FILE).write_bytes(self.settings)
+        return folder
 
 
     # ---- reading --------------------------------------------------------------------------------
@@ -321,6 +458,18 @@ class Program(ProgramProcess):
              "the box to have the focus")
         xdotool("key", "Return")
         poll(lambda: not self.boxes(), "the box to close")
+
+
+class InstalledProgram(Program):
+    """The program where a package installed it, started in its folder as its shortcut
+    starts it. Nothing is copied there, and the folder is left as it is."""
+
+    def __init__(self, test, folder):
+        super().__init__(test)
+        self.installed_folder = folder
+
+    def _program_folder(self):
+        return self.installed_folder
 
 
 def main():

@@ -19,7 +19,7 @@ class Archive(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.packages = tempfile.TemporaryDirectory()
-        subprocess.run(["cpack", "--config", str(BUILD_DIR / "CPackConfig.cmake"), "-B", cls.packages.name],
+        subprocess.run(["cpack", "--config", str(BUILD_DIR / "CPackConfig.cmake"), "-G", "ZIP", "-B", cls.packages.name],
                        check=True, capture_output=True, timeout=300)
         cls.archive = zipfile.ZipFile(Path(cls.packages.name) / f"ToviraWatch-{VERSION}-windows-x64.zip")
 

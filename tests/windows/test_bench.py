@@ -9,21 +9,13 @@ import re
 import time
 
 import harness
-from harness import (BASE_CAPTION, Program, failure, find_control, menu_item, poll, pointer, screen_pixels,
-                     settings_text, xdotool)
+from harness import (BASE_CAPTION, SHIPPED, Program, failure, find_control, menu_item, poll, pointer,
+                     screen_pixels, settings, settings_text, xdotool)
 from walk import LEFT, MIDDLE, RIGHT, BindingsModel
 
 START, LAP, LABEL, LIST, DIAL, DIGITS = 1001, 1002, 1003, 1004, 1005, 1006
 CAPTIONS = {False: ("スタート", "リセット"), True: ("ストップ", "ラップ")}
 DOUBLE_CLICK_GAP = 0.6  # longer than Wine's double-click time
-
-SHIPPED = dict(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",
-               WindowForceFront=0, BehaviorMode=0, PlaySound=0)
-
-
-def settings(**changes):
-    return settings_text(**dict(SHIPPED, **changes))
-
 
 def pixels(twips_rect, twips_per_pixel):
     """A control's rectangle (left, top, right, bottom) in pixels, from its place and size in twips."""

@@ -35,8 +35,10 @@ export XAUTHORITY="$work/Xauthority"
 cookie=$(mcookie)
 
 # Choosing a display number and starting the server happen under one lock, so
-# two runs never pick the same number.
-exec 9>/tmp/.tovira-xvfb.lock
+# two runs never pick the same number. The lock is each user's own (a file another
+# user made could not be opened); between users a number taken first makes the
+# other's server fail to start, and the next number is tried.
+exec 9>"/tmp/.tovira-xvfb-$(id -u).lock"
 flock 9
 for n in $(seq 100 399); do
   [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue

@@ -49,7 +49,13 @@ StopwatchForm::StopwatchForm(WindowParts parts, MachineServices services)
   rects_[Index(Control::lblTime)] = design::kLblTime;
 }
 
-void StopwatchForm::NumberFormatChanged() { numbers_ = services_.numbers.numberSymbols(); }
+// Every line is written anew in the new signs, as any render of the list writes
+// them; lines of both kinds never stand side by side.
+void StopwatchForm::NumberFormatChanged() {
+  numbers_ = services_.numbers.numberSymbols();
+  renderedMode_.reset();
+  if (!state_.stopwatch.LapTimes.empty()) RenderCurrentMode();
+}
 
 void StopwatchForm::setMark(MenuItem item, bool checked) {
   marks_[static_cast<std::size_t>(item)] = checked;

@@ -115,7 +115,7 @@ class StopwatchForm {
   // The window went to a screen of another density: the front end has given the
   // canvas that screen's pictures, and the dial is drawn on them afresh.
   void ScreenChanged();
-  // The user's number settings changed.
+  // The user's number settings changed: the list is written anew in them.
   void NumberFormatChanged();
 
  private:

@@ -227,8 +227,8 @@ void frmStopwatch::addMenuEntries(QMenu* menu, std::span<const MenuEntry> entrie
 void frmStopwatch::setNumberLocale(const QLocale& locale) {
   numberLocale_ = locale;
   numberSymbols_ = NumberSymbolsOf(locale);
-  form_.NumberFormatChanged();
   chooseLapStandIns();
+  form_.NumberFormatChanged();
 }
 
 NumberSymbols frmStopwatch::numberSymbols() const { return numberSymbols_; }

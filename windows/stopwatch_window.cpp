@@ -382,8 +382,8 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
       return 0;
     case WM_SETTINGCHANGE:
       if (ready_ && lparam && std::wstring_view(reinterpret_cast<const wchar_t*>(lparam)) == L"intl") {
-        form_.NumberFormatChanged();
         chooseLapStandIns();
+        form_.NumberFormatChanged();
       }
       break;
     case WM_ACTIVATE:

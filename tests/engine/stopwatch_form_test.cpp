@@ -194,6 +194,14 @@ TEST(StopwatchForm, EventSequencesGiveTheirRecordsLinesAndCaptions) {
          f.at(3000), f.form.HandlePress(PressTarget::TimeLabel, MouseButton::Left, 2900);
        },
        {2000}, {"     2.000 秒"}, false, "スタート/リセット", {}},
+      {"a change of the number format writes every line anew",
+       [](Form& f) {
+         f.at(0), f.form.cmdStartClick(), f.at(1234567), f.form.cmdLapClick();
+         f.numbers.symbols = NumberSymbols{u".", u","};
+         f.form.NumberFormatChanged();
+         f.at(2345678), f.form.cmdLapClick();
+       },
+       {1234567, 2345678}, {" 1.234,567 秒", " 2.345,678 秒"}, true, "ストップ/ラップ", {}},
       {"Lap mode: left starts and laps, right stops, the middle button nothing",
        [](Form& f) {
          f.form.SetBehaviorMode(1);

@@ -165,6 +165,8 @@ class StopwatchCommandsTest : public QObject {
 
   void startWithoutTickSoundReportsButRuns() {
     RunningFixture f;
+    f.window->show();  // a window that shows nothing holds no pointer
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
     f.options().PlaySound = 1;
     f.window->cmdStartClick();
     QCOMPARE(f.reporter.codes, std::vector<ErrorCode>{ErrorCode::StartClick});

@@ -170,6 +170,7 @@ class StartupTest : public QObject {
     f.settings(kEverythingOn);
     f.window->Load();
     f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
     f.window->cmdStartClick();
     QVERIFY(f.platform.sound.playing);
     QVERIFY(f.platform.cursor.confinedTo);

@@ -358,6 +358,9 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
     case WM_MBUTTONDBLCLK:
       if (ready_) forwardMouse(PressTarget::Background, message);
       return 0;
+    case WM_MOUSEMOVE:
+      if (ready_) form_.ObserveInputClock();
+      return 0;
     case WM_TIMER:
       if (wparam == kRefreshTimer) onTimer();
       return 0;
@@ -369,7 +372,10 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
     case WM_WINDOWPOSCHANGED: {
       const LRESULT result = DefWindowProcW(window, message, wparam, lparam);
       const UINT flags = reinterpret_cast<const WINDOWPOS*>(lparam)->flags;
-      if (ready_ && (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) form_.ShownChanged();
+      if (!ready_) return result;
+      if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) form_.ShownChanged();
+      // Moved or resized (by the keyboard, by Windows to another monitor): the clip follows.
+      if ((flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) form_.PlacementChanged();
       return result;
     }
     case WM_GETMINMAXINFO: {
@@ -413,17 +419,37 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
 
 LRESULT StopwatchWindow::onControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCDESTROY) RemoveWindowSubclass(control, ControlProcedure, 0);
+  if (message == WM_MOUSEMOVE && ready_) form_.ObserveInputClock();
+  if (control == controlOf(Control::cmdStart) || control == controlOf(Control::cmdLap)) {
+    return onButtonMessage(control, message, wparam, lparam);
+  }
   const bool leftPress = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
   if (leftPress && control == controlOf(Control::lstLap)) {
     selectLineAt(lparam);
     if (ready_) forwardMouse(PressTarget::LapList, message);
     return 0;
   }
-  // An owner-drawn button takes a double click's second press for a notification
-  // of its own; as a plain press it clicks again, as any push button does.
-  const bool buttonPressedAgain = message == WM_LBUTTONDBLCLK && !pressTargetOf(control);
-  const LRESULT result = DefSubclassProc(control, buttonPressedAgain ? WM_LBUTTONDOWN : message, wparam, lparam);
+  const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
   if (const auto target = pressTargetOf(control); target && ready_) forwardMouse(*target, message);
+  return result;
+}
+
+// A push button clicks at the release of the mouse or of Space: while it handles
+// that message, the message's time is the moment of the click. A click made by a
+// program (BM_CLICK, a screen reader's Invoke) has no input behind it, and the
+// button's own release inside it bears the time of whatever message came last.
+LRESULT StopwatchWindow::onButtonMessage(HWND button, UINT message, WPARAM wparam, LPARAM lparam) {
+  const bool release = message == WM_LBUTTONUP || message == WM_KEYUP;
+  if (message != BM_CLICK && !(release && !clickByProgram_)) {
+    // A double click's second press is a press again, as on any push button: the
+    // owner-drawn button would take it for a notification of its own.
+    return DefSubclassProc(button, message == WM_LBUTTONDBLCLK ? WM_LBUTTONDOWN : message, wparam, lparam);
+  }
+  const bool byProgram = std::exchange(clickByProgram_, message == BM_CLICK);
+  if (release) buttonInputTime_ = static_cast<std::uint32_t>(GetMessageTime());
+  const LRESULT result = DefSubclassProc(button, message, wparam, lparam);
+  buttonInputTime_.reset();
+  clickByProgram_ = byProgram;
   return result;
 }
 
@@ -463,10 +489,8 @@ void StopwatchWindow::onCommand(WPARAM wparam, LPARAM lparam) {
   const UINT id = LOWORD(wparam);
   if (lparam != 0) {  // from a control
     if (HIWORD(wparam) != BN_CLICKED) return;
-    // A click comes from the button's release or a key, whose time it reads the clock at.
-    const auto time = static_cast<std::uint32_t>(GetMessageTime());
-    if (id == kStartStopButtonId) form_.cmdStartClick(time);
-    if (id == kResetLapButtonId) form_.cmdLapClick(time);
+    if (id == kStartStopButtonId) form_.cmdStartClick(buttonInputTime_);
+    if (id == kResetLapButtonId) form_.cmdLapClick(buttonInputTime_);
     return;
   }
   if (id == kQuitCommand) {
@@ -479,7 +503,10 @@ void StopwatchWindow::onCommand(WPARAM wparam, LPARAM lparam) {
 void StopwatchWindow::onTimer() {
   KillTimer(window_.get(), kRefreshTimer);  // each event sets the next
   timerActive_ = false;
-  if (ready_) form_.tmrClockTimer();
+  if (ready_) {
+    form_.ObserveInputClock();
+    form_.tmrClockTimer();
+  }
   if (!timerActive_) fineTimers_.reset();
 }
 
@@ -490,6 +517,8 @@ void StopwatchWindow::onActivate(WPARAM wparam) {
     return;
   }
   if (HIWORD(wparam)) return;  // minimised
+  // Windows lets a clip go on its own meanwhile (a UAC prompt, Ctrl+Alt+Del).
+  if (ready_) form_.PlacementChanged();
   HWND focus = focusWhileInactive_;
   if (!IsChild(window_.get(), focus) || !IsWindowVisible(focus)) {
     focus = GetNextDlgTabItem(window_.get(), nullptr, FALSE);

@@ -78,6 +78,7 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
                                            DWORD_PTR self) noexcept;
   LRESULT onMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT onControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT onButtonMessage(HWND button, UINT message, WPARAM wparam, LPARAM lparam);
   void onCommand(WPARAM wparam, LPARAM lparam);
   void onDrawItem(const DRAWITEMSTRUCT& item);
   void onTimer();
@@ -112,6 +113,10 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
   std::array<HWND, 6> controls_{};
   HWND focusWhileInactive_ = nullptr;
   bool timerActive_ = false;
+  // The time of the input a push button is handling, which may click it; none
+  // while a program clicks it.
+  std::optional<std::uint32_t> buttonInputTime_;
+  bool clickByProgram_ = false;
   std::optional<FineTimerResolution> fineTimers_;
   // Owns the window until the system destroys it; everything above outlives it.
   UniqueWindow window_;

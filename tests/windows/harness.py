@@ -395,6 +395,11 @@ class Program(ProgramProcess):
         return read("--title", BASE_CAPTION, "--topmost")["topmost"]
 
     @staticmethod
+    def number_signs_changed():
+        """Tells the program that the registry's number signs are the user's now, as the Control Panel does."""
+        return read("--title", BASE_CAPTION, "--number-signs-changed")
+
+    @staticmethod
     def clip():
         return read("--clip")
 

@@ -336,9 +336,17 @@ class Records(harness.unittest.TestCase):
                 self.assertEqual(outline(menu_item(window["menu"], ["Conf", "Marcadores  "])["items"]),
                                  mode_marks({mark}))
 
+            # The user changes the number signs: every line is written anew in them.
+            harness.PREFIX.set_registry_value(self.INTERNATIONAL, "sThousand", "'")
+            harness.PREFIX.set_registry_value(self.INTERNATIONAL, "sDecimal", ".")
+            program.number_signs_changed()
+            window = program.wait_for(
+                lambda w: find_control(w, LIST)["lines"] == [seconds_line(ms, "'", ".") for ms in records],
+                "the lines in the new signs")
+
             clicks.click_control(window, LAP)  # Reset
             window = program.wait_for(lambda w: not find_control(w, LIST)["lines"], "the list to empty")
-            self.assertEqual(find_control(window, LABEL)["text"], "0,000")
+            self.assertEqual(find_control(window, LABEL)["text"], "0.000")
             self.assertEqual(find_control(window, LIST)["selection"], -1)
             program.close_by_window_manager()
             program.wait_exit()
@@ -362,6 +370,17 @@ class Pointer(harness.unittest.TestCase):
                 xdotool("mousemove", *corner)
                 time.sleep(0.1)
                 self.assertTrue(inside(pointer()), f"a move towards {corner} stops at the window's edge")
+
+            # Moved while running (by the keyboard, by Windows): the clip follows; minimised: let go.
+            frame = window["frame"]
+            xdotool("windowmove", "--sync", program.x_window(), frame["left"] + 150, frame["top"] + 90)
+            moved = program.wait_for(lambda w: w["client"] != client, "the window to move")["client"]
+            poll(lambda: program.clip()["clip"] == moved, "the clip where the window is now")
+            xdotool("windowminimize", "--sync", program.x_window())
+            poll(lambda: not program.clip()["clipped"], "the pointer let go while minimised")
+            xdotool("windowactivate", "--sync", program.x_window())
+            poll(lambda: program.clip()["clip"] == moved, "the clip again once restored")
+            window = program.read()
 
             clicks.click_control(window, START)
             program.wait_for(lambda w: find_control(w, START)["text"] == "スタート", "the watch to stop")

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "json_writer.h"
@@ -107,6 +108,19 @@ void DescribeIcon(JsonWriter& json, HWND control) {
   json.Null();
 }
 
+void TakeNumberSigns(JsonWriter& json, HWND window) {
+  const wchar_t* international = L"Control Panel\\International";
+  for (const auto& [name, type] : {std::pair{L"sThousand", LOCALE_STHOUSAND}, std::pair{L"sDecimal", LOCALE_SDECIMAL}}) {
+    std::array<wchar_t, 8> sign{};
+    DWORD size = sizeof sign - sizeof sign[0];
+    if (RegGetValueW(HKEY_CURRENT_USER, international, name, RRF_RT_REG_SZ, nullptr, sign.data(), &size) == ERROR_SUCCESS) {
+      SetLocaleInfoW(LOCALE_USER_DEFAULT, type, sign.data());
+    }
+  }
+  SendMessageW(window, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
+  json.Bool(true);
+}
+
 void Answer(HWND window, HWND reply_window, LPARAM request) {
   JsonWriter json;
   switch (request) {
@@ -118,6 +132,7 @@ void Answer(HWND window, HWND reply_window, LPARAM request) {
     }
     case kProbeControlFont: DescribeFont(json, window); break;
     case kProbeStaticIcon: DescribeIcon(json, window); break;
+    case kProbeNumberSignsChanged: TakeNumberSigns(json, window); break;
     default: return;
   }
   COPYDATASTRUCT data{};

@@ -18,6 +18,10 @@ enum ProbeRequest : LPARAM {
   kProbeMenuBar = 1,      // the window's menu bar, every submenu in it
   kProbeControlFont = 2,  // the font a control draws its text in
   kProbeStaticIcon = 3,   // which standard icon a STATIC shows (a message box's)
+  // The user's number signs changed to those in the registry, as the Control Panel
+  // changes them: SetLocaleInfo (Wine keeps each process's own copy of them), then
+  // WM_SETTINGCHANGE "intl" to the window.
+  kProbeNumberSignsChanged = 4,
 };
 
 inline UINT ProbeMessage() {

@@ -3,6 +3,8 @@
 //                                          by another, whose title starts with PREFIX:
 //                                          title, client area, menu bar, every control
 //   window_reader --title PREFIX --topmost whether that window stays on top
+//   window_reader --title PREFIX --number-signs-changed
+//                                          the window told that the registry's number signs are the user's now
 //   window_reader --clip                   the rectangle the pointer is held in, and the pointer
 //   window_reader --boxes                  the message boxes shown: title, text, icon, buttons
 // Exit status 0 when it printed, 1 when no such window is shown (yet), 2 for bad usage,
@@ -247,7 +249,7 @@ void DescribeBoxes(JsonWriter& json) {
 }
 
 int Usage() {
-  std::fputs("usage: window_reader (--title PREFIX [--topmost] | --clip | --boxes)\n", stderr);
+  std::fputs("usage: window_reader (--title PREFIX [--topmost | --number-signs-changed] | --clip | --boxes)\n", stderr);
   return 2;
 }
 
@@ -262,12 +264,18 @@ int Run(const std::vector<std::wstring_view>& arguments, JsonWriter& json) {
   }
   const bool title_given = arguments.size() >= 2 && arguments[0] == L"--title";
   const bool topmost_only = arguments.size() == 3 && arguments[2] == L"--topmost";
-  if (!title_given || (arguments.size() > 2 && !topmost_only)) return Usage();
+  const bool signs_changed = arguments.size() == 3 && arguments[2] == L"--number-signs-changed";
+  if (!title_given || (arguments.size() > 2 && !topmost_only && !signs_changed)) return Usage();
 
   const auto window = FindMainWindow(arguments[1]);
   if (!window) return 1;
-  if (topmost_only) json.BeginObject().Key("topmost").Bool(IsTopmost(*window)).EndObject();
-  else DescribeWindow(json, *window);
+  if (topmost_only) {
+    json.BeginObject().Key("topmost").Bool(IsTopmost(*window)).EndObject();
+  } else if (signs_changed) {
+    json.Raw(Probe(*window).Ask(*window, kProbeNumberSignsChanged));
+  } else {
+    DescribeWindow(json, *window);
+  }
   return 0;
 }
 

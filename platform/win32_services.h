@@ -18,7 +18,7 @@ class WinmmTickCounter final : public TickCounter {
   std::uint32_t inputClockNow() override;
 };
 
-// Loops the image from memory (flags 13: asynchronous, from memory, loop) and
+// Loops a checked image from memory (flags 13: asynchronous, from memory, loop) and
 // stops it with a one-byte image holding 0 (flags 5), which ends any playback
 // before the call returns.
 class PlaySoundPlayer final : public SoundPlayer {

@@ -21,7 +21,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e"))
 from harness import Program, poll, run, settings_text, xdotool  # noqa: E402
-from session import RATE, Recorder, SoundServer, centre_on_screen, look, viewable  # noqa: E402
+from session import centre_on_screen, look, viewable  # noqa: E402
+from sound import RATE, Recorder, SoundServer  # noqa: E402
 
 INJECTOR = os.environ["TOVIRA_PRESS_INJECTOR"]
 SHIPPED = dict(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",

@@ -9,7 +9,8 @@ import time
 import unittest
 
 from harness import BASE_CAPTION, CLIENT_HEIGHT, Program, main, poll, run, settings_text, xdotool
-from session import Recorder, SoundServer, centre_on_screen, look, viewable
+from session import centre_on_screen, look, viewable
+from sound import Recorder, SoundServer
 
 SHIPPED = dict(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",
                WindowForceFront=0, BehaviorMode=0, PlaySound=0)

@@ -36,8 +36,10 @@ JAPANESE_UI_FONTS = ["MS UI Gothic", "Meiryo UI", "Meiryo", "MS Gothic", "ＭＳ
 STAND_IN_FONT = "IPAGothic"
 
 # A fresh prefix must not stop to offer installing Mono or Gecko, nor put menu
-# entries for its programs on the desktop.
-WINE_ENVIRONMENT = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=,winemenubuilder.exe=d"}
+# entries for its programs on the desktop. Wine opens files whose names are not
+# ASCII only under a UTF-8 locale.
+WINE_ENVIRONMENT = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=,winemenubuilder.exe=d",
+                    "LC_ALL": "C.UTF-8"}
 
 
 def poll(condition, what, timeout=TIMEOUT, interval=0.05):
@@ -90,7 +92,6 @@ class WinePrefix:
 
     def __init__(self):
         self.path = Path(tempfile.mkdtemp(prefix="tovira-wine-"))
-        self.env = dict(os.environ, WINEPREFIX=str(self.path), **WINE_ENVIRONMENT)
         self.wineserver = Path(WINE).with_name("wineserver")
         started = time.monotonic()
         self.wine("wineboot", "-i")
@@ -102,6 +103,11 @@ class WinePrefix:
         # Kept running from now on: otherwise each reading of a window that finds no
         # program running starts the server and Wine's services anew.
         self._wineserver("--persistent")
+
+    @property
+    def env(self):
+        """Taken afresh for each program, so that it plays on a sound server entered since."""
+        return dict(os.environ, WINEPREFIX=str(self.path), **WINE_ENVIRONMENT)
 
     def _wineserver(self, option):
         subprocess.run([self.wineserver, option], env=self.env, check=True, timeout=BOOT_TIMEOUT)
@@ -213,14 +219,17 @@ def menu_keys(menu, captions):
 
 
 class Program(ProgramProcess):
-    """The program in a temporary folder of its own: start, read, drive, close."""
+    """The program in a temporary folder of its own: start, read, drive, close. The
+    folder is `folder` inside a fresh temporary one (any name, any depth); tick_sound
+    is True for the shipped tick.wav, False for none, or the bytes of one."""
 
     timeout = TIMEOUT
 
-    def __init__(self, test, settings=None, tick_sound=True):
+    def __init__(self, test, settings=None, tick_sound=True, folder="program"):
         self.test = test
         self.settings = settings
         self.tick_sound = tick_sound
+        self.folder_name = folder
         self.process = None
         self.window_id = None
 
@@ -228,11 +237,13 @@ class Program(ProgramProcess):
 
     def __enter__(self):
         self.root = Path(tempfile.mkdtemp(prefix="tovira-wine-run-"))
-        self.folder = self.root / "program"
-        self.folder.mkdir()
+        self.folder = self.root / self.folder_name
+        self.folder.mkdir(parents=True)
         shutil.copy2(PROGRAM_DIR / "ToviraWatch.exe", self.folder)
-        if self.tick_sound:
+        if self.tick_sound is True:
             shutil.copy2(PROGRAM_DIR / "tick.wav", self.folder)
+        elif self.tick_sound is not False:
+            (self.folder / "tick.wav").write_bytes(self.tick_sound)
         if self.settings is not None:
             self.settings_path.write_bytes(self.settings)
         self.output = open(self.root / "output.log", "wb")

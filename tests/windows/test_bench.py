@@ -6,11 +6,13 @@ settings files. The window is read with window_reader.exe and driven with xdotoo
 and the keyboard."""
 
 import re
+import struct
 import time
 
 import harness
 from harness import (BASE_CAPTION, Program, failure, find_control, menu_item, poll, pointer, screen_pixels,
                      settings_text, xdotool)
+from sound import Recorder, SoundServer
 from walk import LEFT, MIDDLE, RIGHT, BindingsModel
 
 START, LAP, LABEL, LIST, DIAL, DIGITS = 1001, 1002, 1003, 1004, 1005, 1006
@@ -465,6 +467,64 @@ class HostileFiles(harness.unittest.TestCase):
             program.wait_for(lambda w: find_control(w, START)["text"] == "ストップ", "the watch to run all the same")
             program.choose("Arch", "Cerr")
             program.wait_exit()
+
+
+def wave(tag=1, channels=1, rate=48000, bits=16, data=bytes(2000), data_size=None, fmt_size=None):
+    """A WAVE image that lies where told to."""
+    block = channels * bits // 8
+    fmt = struct.pack("<HHIIHH", tag, channels, rate, rate * block, block, bits)
+    body = (b"WAVE" + b"fmt " + struct.pack("<I", len(fmt) if fmt_size is None else fmt_size) + fmt +
+            b"data" + struct.pack("<I", len(data) if data_size is None else data_size) + data)
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+
+class TickSound(harness.unittest.TestCase):
+    """The tick through Wine's PulseAudio driver, on a server with a null sink."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.enterClassContext(SoundServer())
+
+    @staticmethod
+    def press_start(program, running):
+        Clicks().click_control(program.read(), START)
+        pressed = time.monotonic()
+        program.wait_for(lambda w: find_control(w, START)["text"] == CAPTIONS[running][0],
+                         "the watch to run" if running else "the watch to stop")
+        return pressed
+
+    def test_heard_while_running_and_silent_after_stop(self):
+        with Recorder() as heard, Program(self, settings(PlaySound=1)) as program:
+            started = self.press_start(program, True)
+            ticks = heard.wait_ticks(2, since=started)
+            time.sleep(max(0.0, ticks[-1] + 0.5 - time.monotonic()))  # Stop halfway to the next tick
+            stopped = self.press_start(program, False)
+            heard.wait_recorded(stopped + 1.5)
+            self.assertEqual(heard.ticks_since(stopped), [], "ticks after Stop")
+            self.assertTrue(heard.silent_since(stopped), f"peak level {heard.peak_since(stopped)} after Stop")
+            program.choose("Arch", "Cerr")
+            program.wait_exit()
+
+    def test_a_file_that_is_no_sound_plays_nothing_and_harms_nothing(self):
+        shipped = (harness.PROGRAM_DIR / "tick.wav").read_bytes()
+        cases = [
+            ("a data chunk claiming 64 MiB over 1,000 bytes", wave(data=bytes(1000), data_size=64 << 20)),
+            ("a RIFF cut inside its fmt chunk", shipped[:30]),
+            ("a fmt chunk claiming 0xFFFFFFFF bytes", wave(fmt_size=0xFFFFFFFF)),
+            ("zero channels", wave(channels=0)),
+            ("an absurd rate", wave(rate=0x7FFFFFFF)),
+            ("IMA ADPCM, a compressed format", wave(tag=0x11, bits=4, data=bytes(1024))),
+        ]
+        for what, image in cases:
+            with self.subTest(what), Recorder() as heard, Program(self, settings(PlaySound=1), image) as program:
+                started = self.press_start(program, True)
+                heard.wait_recorded(started + 1.5)
+                self.assertEqual((program.process.poll(), program.boxes()), (None, []), "still running, no box")
+                self.assertTrue(heard.silent_since(started), f"peak level {heard.peak_since(started)}")
+                self.press_start(program, False)
+                program.close_by_window_manager()
+                program.wait_exit()
+                self.assertEqual(program.saved_settings().splitlines(), settings(PlaySound=1).splitlines())
 
 
 if __name__ == "__main__":

@@ -2,16 +2,19 @@
 // profile calls, tick.wav, and the folders they live in. Paths are in the ANSI
 // code page, as the profile calls take them.
 
-#include "platform/ini_profile.h"
-#include "platform/program_directory.h"
-#include "platform/program_files.h"
-#include "platform/user_files.h"
+#include "settings/ini_profile.h"
+#include "settings/program_directory.h"
+#include "settings/program_files.h"
+#include "settings/user_files.h"
 
 #include <windows.h>
 // windows.h names the system's own win.ini call WriteProfileString; ours is another.
 #undef WriteProfileString
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <array>
+#include <memory>
 #include <stdexcept>
 
 namespace tovira {
@@ -45,6 +48,10 @@ struct CloseHandleOnExit {
   }
 };
 
+struct CoTaskMemFreeOnExit {
+  void operator()(wchar_t* text) const { CoTaskMemFree(text); }
+};
+
 }  // namespace
 
 std::string ReadProfileString(std::string_view section, std::string_view key, std::string_view defaultValue,
@@ -60,6 +67,17 @@ bool WriteProfileString(std::string_view section, std::string_view key, std::str
                         const std::string& path) {
   const std::string sectionText(section), keyText(key), valueText(value);
   return WritePrivateProfileStringA(sectionText.c_str(), keyText.c_str(), valueText.c_str(), path.c_str()) != 0;
+}
+
+// The known folder, not %APPDATA%: the environment is the C runtime's copy in
+// the ANSI code page, and may be changed or missing. Not verified, so that a
+// redirected folder that does not exist yet is still named.
+std::string UserConfigurationFolder() {
+  wchar_t* folder = nullptr;
+  const HRESULT result = SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DONT_VERIFY, nullptr, &folder);
+  const std::unique_ptr<wchar_t, CoTaskMemFreeOnExit> owned(folder);
+  if (FAILED(result) || folder == nullptr) return {};
+  return NarrowPath(folder);
 }
 
 // Permissions on Windows are access lists that only an attempt tells apart: a

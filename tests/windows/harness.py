@@ -9,6 +9,7 @@ which prints it as JSON, and driven with xdotool and wmctrl. Every wait polls a
 condition until a deadline; nothing relies on a sleep of the right length.
 """
 
+import contextlib
 import json
 import os
 import shutil
@@ -141,6 +142,24 @@ class WinePrefix:
         code page, so each is asked for by name rather than read from a listing.)"""
         return self.registry_value(r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes", font)
 
+    @contextlib.contextmanager
+    def app_data(self, windows_folder):
+        """The user's roaming application data moved to a folder, as a folder redirection does."""
+        key, name = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders", "AppData"
+        before = self.registry_value(key, name)
+        self.set_registry_value(key, name, windows_folder, "REG_EXPAND_SZ")
+        try:
+            yield
+        finally:
+            self.set_registry_value(key, name, before, "REG_EXPAND_SZ")
+
+    def share(self, name, folder):
+        r"""\\tovira\<name>, a share Wine finds at the folder."""
+        server = self.path / "dosdevices" / "unc" / "tovira"
+        server.mkdir(parents=True, exist_ok=True)
+        (server / name).symlink_to(folder)
+        return "\\\\tovira\\" + name
+
     def close(self):
         self._wineserver("--kill")
         self._wineserver("--wait")
@@ -218,18 +237,33 @@ def menu_keys(menu, captions):
     return keys
 
 
+def protect(folder, protected):
+    """Makes a folder and its files such that no file in it can be created or changed, as
+    under C:\\Program Files, or undoes that. Root, whom Wine's server runs as under CI,
+    may write anything a mode forbids, but not an immutable file."""
+    paths = [*folder.iterdir(), folder]
+    if os.geteuid() == 0:
+        for path in paths:
+            run("chattr", "+i" if protected else "-i", path)
+    else:
+        for path in paths:
+            path.chmod((0o555 if path.is_dir() else 0o444) if protected else 0o755 if path.is_dir() else 0o644)
+
+
 class Program(ProgramProcess):
     """The program in a temporary folder of its own: start, read, drive, close. The
     folder is `folder` inside a fresh temporary one (any name, any depth); tick_sound
-    is True for the shipped tick.wav, False for none, or the bytes of one."""
+    is True for the shipped tick.wav, False for none, or the bytes of one; a folder
+    that is not writable is protected before the program starts."""
 
     timeout = TIMEOUT
 
-    def __init__(self, test, settings=None, tick_sound=True, folder="program"):
+    def __init__(self, test, settings=None, tick_sound=True, folder="program", writable=True):
         self.test = test
         self.settings = settings
         self.tick_sound = tick_sound
         self.folder_name = folder
+        self.writable = writable
         self.process = None
         self.window_id = None
 
@@ -246,11 +280,18 @@ class Program(ProgramProcess):
             (self.folder / "tick.wav").write_bytes(self.tick_sound)
         if self.settings is not None:
             self.settings_path.write_bytes(self.settings)
+        if not self.writable:
+            protect(self.folder, True)
         self.output = open(self.root / "output.log", "wb")
         self.process = subprocess.Popen([WINE, str(self.folder / "ToviraWatch.exe")], cwd=self.folder,
                                         env=PREFIX.env, stdout=self.output, stderr=subprocess.STDOUT)
         return self
 
+
+    def __exit__(self, *exc):
+        if not self.writable:
+            protect(self.folder, False)
+        return super().__exit__(*exc)
 
     # ---- reading --------------------------------------------------------------------------------
 

@@ -5,9 +5,13 @@ the session's end) and read at the next start, a missing tick.wav and hostile
 settings files. The window is read with window_reader.exe and driven with xdotool
 and the keyboard."""
 
+import contextlib
 import re
+import shutil
 import struct
+import tempfile
 import time
+from pathlib import Path
 
 import harness
 from harness import (BASE_CAPTION, Program, failure, find_control, menu_item, poll, pointer, screen_pixels,
@@ -467,6 +471,54 @@ class HostileFiles(harness.unittest.TestCase):
             program.wait_for(lambda w: find_control(w, START)["text"] == "ストップ", "the watch to run all the same")
             program.choose("Arch", "Cerr")
             program.wait_exit()
+
+
+class Folders(harness.unittest.TestCase):
+    """The program unpacked into folders whose names no ANSI code page holds, and its
+    settings in the user's own folder where it may not write its own."""
+
+    NAMES = ["Łódź", "Ωmega", "タイマー"]
+
+    def test_settings_kept_beside_the_program_in_a_folder_of_any_name(self):
+        for name in self.NAMES:
+            with self.subTest(name), Program(self, settings(), folder=name) as program:
+                program.read()
+                self.assertEqual(program.boxes(), [])
+                program.choose("Conf", "Marcadores  ", "HMS   ")
+                program.wait_for(lambda w: w["title"] == BASE_CAPTION + "[時分秒]", "the HMS caption")
+                program.close_by_window_manager()
+                program.wait_exit()
+                self.assertEqual(program.saved_settings().splitlines(), settings(LapType=2).splitlines())
+
+    def test_settings_kept_in_the_roaming_application_data_where_the_folder_is_not_writable(self):
+        redirected = Path(tempfile.mkdtemp(prefix="tovira-wine-profile-"))
+        self.addCleanup(shutil.rmtree, redirected, ignore_errors=True)
+        share = harness.PREFIX.share("profiles", redirected)
+        # (what, the folder as Windows names it or None for the profile's own, where Wine keeps it)
+        profile_folders = [
+            ("the profile's own", None,
+             next(path for path in (harness.PREFIX.path / "drive_c" / "users").glob("*/AppData/Roaming")
+                  if path.parts[-3] != "Public")),
+            ("a name outside every ANSI code page, its parents missing",
+             harness.windows_path(redirected / "Użytkownik Ωmega" / "ユーザー" / "AppData" / "Roaming"),
+             redirected / "Użytkownik Ωmega" / "ユーザー" / "AppData" / "Roaming"),
+            ("a share, its parents missing", share + r"\Ωmega\AppData\Roaming", redirected / "Ωmega" / "AppData" / "Roaming"),
+        ]
+        for what, windows_folder, folder in profile_folders:
+            redirection = harness.PREFIX.app_data(windows_folder) if windows_folder else contextlib.nullcontext()
+            with self.subTest(what), redirection, Program(self, settings(), folder="タイマー", writable=False) as program:
+                program.read()
+                self.assertEqual(program.boxes(), [], "the shared settings read beside the program")
+                program.choose("Conf", "Marcadores  ", "HMS   ")
+                program.wait_for(lambda w: w["title"] == BASE_CAPTION + "[時分秒]", "the HMS caption")
+                program.close_by_window_manager()
+                program.wait_exit()
+                self.assertEqual(program.saved_settings(), settings(), "the shared settings as they were")
+                self.assertEqual(sorted(path.name for path in program.folder.iterdir()),
+                                 ["ToviraWatch.exe", "ToviraWatch.ini", "tick.wav"])
+                copy = folder / "ToviraWatch" / "ToviraWatch.ini"
+                self.assertEqual(copy.read_bytes().splitlines(), settings(LapType=2).splitlines())
+                shutil.rmtree(copy.parent)
 
 
 def wave(tag=1, channels=1, rate=48000, bits=16, data=bytes(2000), data_size=None, fmt_size=None):

@@ -86,6 +86,7 @@ def sound_seeds():
         "pcm16_mono_48k": wave(1, 1, 48000, 16, 200),
         "pcm16_stereo_44k": wave(1, 2, 44100, 16, 150),
         "pcm8_mono_8k": wave(1, 1, 8000, 8, 301),
+        "pcm8_mono_4_bytes": wave(1, 1, 8000, 8, 4),
         "float32_mono_22k": wave(3, 1, 22050, 32, 100),
         "alaw_mono": wave(6, 1, 8000, 8, 100),
         "mulaw_mono": wave(7, 1, 8000, 8, 100),

@@ -2,7 +2,7 @@
 
 #include "common/failure.h"
 #include "platform/message_box_reporter.h"
-#include "platform/program_directory.h"
+#include "settings/program_directory.h"
 #include "platform/sdl_sound_player.h"
 #include "platform/termination_signals.h"
 #include "platform/tick_counter.h"

@@ -27,8 +27,9 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e"))
 from harness import BASE_CAPTION, Program, poll, run, settings_text, xdotool  # noqa: E402
-from session import (RATE, AlsaNullOutput, PrivateDisplay, Recorder, SessionManager, SoundServer,  # noqa: E402
-                     centre_on_screen, inject, look, viewable, wakeups_per_second)
+from session import (AlsaNullOutput, PrivateDisplay, SessionManager, centre_on_screen, inject, look,  # noqa: E402
+                     viewable, wakeups_per_second)
+from sound import RATE, Recorder, SoundServer  # noqa: E402
 
 SHIPPED = dict(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",
                WindowForceFront=0, BehaviorMode=0, PlaySound=0)

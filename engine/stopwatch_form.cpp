@@ -6,7 +6,7 @@
 #include "dial/dial_drawing.h"
 #include "dial/hand_color.h"
 #include "display/frame_table.h"
-#include "platform/program_files.h"
+#include "settings/program_files.h"
 #include "settings/settings.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include "ini_model.h"
 #include "scratch_file.h"
 
-#include "platform/ini_profile.h"
+#include "settings/ini_profile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tovira::fuzz;

@@ -8,7 +8,7 @@
 #include "ini_model.h"
 #include "scratch_file.h"
 
-#include "platform/ini_profile.h"
+#include "settings/ini_profile.h"
 
 #include <algorithm>
 #include <set>

@@ -1,9 +1,9 @@
 #pragma once
 // A deliberately plain reading of the INI layout (whole file in memory, line by
 // line) to hold the streaming reader and writer against. It follows the layout
-// documented in platform/ini_profile.h and shares no code with it.
+// documented in settings/ini_profile.h and shares no code with it.
 
-#include "platform/ini_profile.h"
+#include "settings/ini_profile.h"
 
 #include <algorithm>
 #include <optional>

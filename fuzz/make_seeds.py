@@ -60,7 +60,8 @@ def color_seeds():
         write("fuzz_hand_color", f"seed{index:02}", text)
 
 
-def wave(format_tag, channels, rate, bits, frames, extra_fmt=b"", data=None, riff_size=None):
+def wave(format_tag, channels, rate, bits, frames, extra_fmt=b"", data=None, riff_size=None, data_size=None,
+         before=b""):
     block = channels * bits // 8 if bits >= 8 else channels
     fmt = struct.pack("<HHIIHH", format_tag, channels, rate, rate * block, block, bits) + extra_fmt
     if data is None:
@@ -73,7 +74,8 @@ def wave(format_tag, channels, rate, bits, frames, extra_fmt=b"", data=None, rif
             data = struct.pack(f"<{len(samples)}f", *(s / 32768 for s in samples))
         else:
             data = bytes(frames * block)
-    body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", len(data)) + data
+    declared = len(data) if data_size is None else data_size
+    body = b"WAVE" + before + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", declared) + data
     if len(data) % 2:
         body += b"\0"
     return b"RIFF" + struct.pack("<I", riff_size if riff_size is not None else len(body)) + body
@@ -84,6 +86,7 @@ def sound_seeds():
         "pcm16_mono_48k": wave(1, 1, 48000, 16, 200),
         "pcm16_stereo_44k": wave(1, 2, 44100, 16, 150),
         "pcm8_mono_8k": wave(1, 1, 8000, 8, 301),
+        "pcm8_mono_4_bytes": wave(1, 1, 8000, 8, 4),
         "float32_mono_22k": wave(3, 1, 22050, 32, 100),
         "alaw_mono": wave(6, 1, 8000, 8, 100),
         "mulaw_mono": wave(7, 1, 8000, 8, 100),
@@ -91,9 +94,16 @@ def sound_seeds():
         "ms_adpcm": wave(2, 1, 8000, 4, 0, extra_fmt=struct.pack("<HHH", 32, 500, 7) + bytes(28), data=bytes(256)),
         "huge_rate": wave(1, 1, 4000000, 16, 50),
         "wrong_riff_size": wave(1, 1, 48000, 16, 50, riff_size=0xFFFFFFF0),
+        "float32_with_extension_size": wave(3, 2, 48000, 32, 100, extra_fmt=struct.pack("<H", 0)),
+        "extensible_pcm24": wave(0xFFFE, 2, 48000, 24, 100, extra_fmt=struct.pack("<HHI", 22, 24, 3) + struct.pack(
+            "<H", 1) + bytes.fromhex("000000001000800000aa00389b71")),
+        "odd_list_before_fmt": wave(1, 1, 48000, 16, 100, before=b"LIST" + struct.pack("<I", 3) + b"abc\0"),
+        "data_claims_64_mib": wave(1, 1, 48000, 16, 500, data_size=64 << 20),
+        "chunk_claims_4_gib": wave(1, 1, 48000, 16, 100, before=b"JUNK" + struct.pack("<I", 0xFFFFFFFF) + bytes(4)),
     }
     seeds["truncated"] = seeds["pcm16_mono_48k"][:100]
     seeds["header_only"] = seeds["pcm16_mono_48k"][:44]
+    seeds["cut_inside_fmt"] = seeds["pcm16_mono_48k"][:30]
     seeds["garbage"] = bytes((i * 97 + 13) % 256 for i in range(512))
     for name, data in seeds.items():
         write("fuzz_tick_sound", name, data)

@@ -1,4 +1,4 @@
-#include "platform/ini_profile.h"
+#include "settings/ini_profile.h"
 
 #include "platform/regular_file.h"
 
@@ -550,6 +550,28 @@ std::string ReadProfileString(std::string_view section, std::string_view key, st
   return scanner.result().value;
 }
 
+// A symbolic link is followed to its final target, which is written in its own
+// directory, so the link stays a link; a dangling link creates its target when
+// the target's directory exists. The file is replaced atomically: the new content
+// goes to a temporary file in the same directory, is flushed to disk and renamed
+// over the old one, keeping its permission bits (and owner when allowed). An
+// interruption at any moment, even SIGKILL or a power cut, leaves either the old
+// or the new file.
+//
+// A file with more than one hard link is rewritten in place instead, so that
+// every name sees the new content: the new content is built and flushed in the
+// temporary as above, which is then renamed to ".<name>.<pid>.<n>.new", copied
+// over the file from the first byte that changes, and removed once the file is
+// cut to its new length and flushed. An interruption before that copy leaves the
+// old file; one during it may leave the file torn, with the whole new content in
+// the ".new" file beside it, which later writes leave alone (only ".tmp" files of
+// writers that no longer run are removed). An I/O error during the copy does the
+// same and returns false.
+//
+// No temporary file is left behind when it returns false. A write-protected file
+// is one the user may not write or, even for root, one without any write
+// permission bit, as rm and editors treat it; a file that exists but cannot be
+// read is not written either, as rewriting it would lose its other lines.
 bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
                         const std::string& path) {
   section = TrimBlanks(section);

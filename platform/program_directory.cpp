@@ -1,4 +1,4 @@
-#include "platform/program_directory.h"
+#include "settings/program_directory.h"
 
 #include <filesystem>
 #include <stdexcept>

@@ -2,7 +2,7 @@
 // Files a user can replace by anything, on POSIX systems: only regular files are
 // read, and opening never blocks.
 
-#include "platform/program_files.h"
+#include "settings/program_files.h"
 
 #include <sys/stat.h>
 

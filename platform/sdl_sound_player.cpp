@@ -1,12 +1,12 @@
 #include "platform/sdl_sound_player.h"
 
+#include "engine/wave_image.h"
 #include "platform/sdl_audio_library.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
 #include <memory>
 #include <optional>
-#include <string_view>
 
 namespace tovira {
 namespace {
@@ -15,46 +15,20 @@ namespace {
 // converted on the caller's (user-interface) thread.
 constexpr std::size_t kMaxImageBytes = std::size_t{4} << 20;
 constexpr std::uint64_t kMaxConversionBytes = std::uint64_t{64} << 20;
-// Beyond this the resampler's working buffers grow out of all proportion.
-constexpr int kMaxSourceFrequency = 384000;
 
 constexpr int kWantedFrequency = 48000;
 constexpr std::uint8_t kWantedChannels = 2;
 constexpr std::uint16_t kWantedSamples = 1024;
 
-bool HasTag(std::span<const std::byte> image, std::size_t at, std::string_view tag) {
-  return std::memcmp(image.data() + at, tag.data(), tag.size()) == 0;
-}
-
-std::uint32_t ReadLE32(std::span<const std::byte> image, std::size_t at) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 4; i-- > 0;) {
-    value = (value << 8) | std::to_integer<std::uint32_t>(image[at + i]);
-  }
-  return value;
-}
-
-// SDL allocates as much as the data chunk declares before reading it, so an
-// image whose chunks claim more bytes than it holds is refused here.
-bool DataChunkFits(std::span<const std::byte> image) {
-  if (image.size() < 12 || image.size() > kMaxImageBytes || !HasTag(image, 0, "RIFF") ||
-      !HasTag(image, 8, "WAVE")) {
-    return false;
-  }
-  std::size_t at = 12;
-  while (at + 8 <= image.size()) {
-    const std::size_t body = at + 8;
-    const std::size_t length = ReadLE32(image, at + 4);
-    if (length > image.size() - body) {
-      return false;
-    }
-    if (HasTag(image, at, "data")) {
-      return true;
-    }
-    at = body + length + (length & 1);  // chunks are padded to even sizes
-  }
-  return false;
-}
+// What SDL's loader decodes and converts without a codec of its own: compressed
+// formats are refused, as their decoders are where malformed files do harm.
+constexpr std::array<WaveEncoding, 5> kSdlEncodings{{{kWaveFormatPcm, 8},
+                                                     {kWaveFormatPcm, 16},
+                                                     {kWaveFormatPcm, 24},
+                                                     {kWaveFormatPcm, 32},
+                                                     {kWaveFormatIeeeFloat, 32}}};
+// Beyond this rate the resampler's working buffers grow out of all proportion.
+constexpr WavePlayback kSdlPlayback{kSdlEncodings, 8, 1000, 384000, true, 1};
 
 struct SdlWaveFree {
   void operator()(Uint8* samples) const { SdlAudio()->FreeWAV(samples); }
@@ -66,11 +40,13 @@ struct Wave {
   Uint32 length = 0;
 };
 
+// SDL allocates as much as the data chunk declares before reading it, so only a
+// checked image reaches it.
 std::optional<Wave> DecodeWave(std::span<const std::byte> image) {
-  if (!DataChunkFits(image)) {
-    return std::nullopt;
-  }
-  SDL_RWops* source = SdlAudio()->RWFromConstMem(image.data(), static_cast<int>(image.size()));
+  const std::optional<CheckedWave> checked =
+      image.size() <= kMaxImageBytes ? CheckWaveImage(image, kSdlPlayback) : std::nullopt;
+  if (!checked) return std::nullopt;
+  SDL_RWops* source = SdlAudio()->RWFromConstMem(checked->image.data(), static_cast<int>(checked->image.size()));
   if (source == nullptr) {
     return std::nullopt;
   }
@@ -80,9 +56,7 @@ std::optional<Wave> DecodeWave(std::span<const std::byte> image) {
     return std::nullopt;
   }
   wave.samples.reset(samples);
-  if (wave.length == 0 || wave.layout.freq <= 0 || wave.layout.freq > kMaxSourceFrequency) {
-    return std::nullopt;
-  }
+  if (wave.length == 0) return std::nullopt;
   return wave;
 }
 

@@ -1,8 +1,11 @@
 #include "platform/win32_services.h"
 
+#include "engine/wave_image.h"
+
 #include <mmsystem.h>
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace tovira {
@@ -10,6 +13,13 @@ namespace {
 
 constexpr UINT kLoopFlags = SND_ASYNC | SND_MEMORY | SND_LOOP;  // 13
 constexpr UINT kStopFlags = SND_ASYNC | SND_MEMORY;             // 5
+
+// What PlaySoundA plays through the wave mapper on every Windows 10: plain PCM of
+// 8 or 16 bits and 32-bit float, mono or stereo, at the usual rates. Its reader
+// takes a chunk's header as 12 bytes, so the data chunk holds at least 4.
+constexpr std::array<WaveEncoding, 3> kPlaySoundEncodings{
+    {{kWaveFormatPcm, 8}, {kWaveFormatPcm, 16}, {kWaveFormatIeeeFloat, 32}}};
+constexpr WavePlayback kPlaySoundPlayback{kPlaySoundEncodings, 2, 8000, 192000, false, 4};
 
 std::u16string LocaleText(LCTYPE type, std::u16string fallback) {
   std::array<wchar_t, 8> text{};
@@ -24,8 +34,15 @@ std::uint32_t WinmmTickCounter::timeGetTime() { return ::timeGetTime(); }
 
 std::optional<std::uint32_t> WinmmTickCounter::inputClockNow() { return ::GetTickCount(); }
 
+// PlaySoundA is given no size: it reads as far as the image's headers say, so it
+// gets only an image whose every size was checked against its bytes.
 void PlaySoundPlayer::playLoop(std::span<const std::byte> waveImage) {
-  PlaySoundA(reinterpret_cast<LPCSTR>(waveImage.data()), nullptr, kLoopFlags);
+  const std::optional<CheckedWave> wave = CheckWaveImage(waveImage, kPlaySoundPlayback);
+  if (!wave) {
+    stop();
+    return;
+  }
+  PlaySoundA(reinterpret_cast<LPCSTR>(wave->image.data()), nullptr, kLoopFlags);
 }
 
 void PlaySoundPlayer::stop() {

@@ -20,7 +20,7 @@ class WinmmTickCounter final : public TickCounter {
   std::uint32_t inputClockStepMs() const override { return 16; }
 };
 
-// Loops the image from memory (flags 13: asynchronous, from memory, loop) and
+// Loops a checked image from memory (flags 13: asynchronous, from memory, loop) and
 // stops it with a one-byte image holding 0 (flags 5), which ends any playback
 // before the call returns.
 class PlaySoundPlayer final : public SoundPlayer {

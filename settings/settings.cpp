@@ -1,12 +1,11 @@
 #include "settings/settings.h"
 
 #include "common/failure.h"
-#include "platform/ini_profile.h"
-#include "platform/user_files.h"
+#include "settings/ini_profile.h"
+#include "settings/user_files.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <limits>
 #include <utility>
 
@@ -53,27 +52,17 @@ bool FractionRoundsUp(std::string_view digits, bool magnitudeIsOdd) {
   return moreThanHalf || magnitudeIsOdd;
 }
 
-std::string EnvironmentText(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
-
-// Where this system keeps a user's own settings: under $XDG_CONFIG_HOME on a Linux
-// desktop, under %APPDATA% on Windows.
+// The user's own copy, in a folder of the program's own where the system keeps
+// each user's settings; empty when it names no such place.
 std::string UserSettingsFile() {
-#ifdef _WIN32
-  const std::string appData = EnvironmentText("APPDATA");
-  if (appData.empty()) return {};
-  return appData + kPathSeparator + kUserSettingsFolder + kPathSeparator + kSettingsFileName;
-#else
-  return UserSettingsPath(EnvironmentText("XDG_CONFIG_HOME"), EnvironmentText("HOME"));
-#endif
+  const std::string folder = UserConfigurationFolder();
+  if (folder.empty()) return {};
+  return folder + kPathSeparator + kUserSettingsFolder + kPathSeparator + kSettingsFileName;
 }
 
 SettingsFiles LocateSettingsFiles(const std::string& programDirectory) {
   const bool writable = MayWriteDirectory(programDirectory);
-  const std::string userCopy =
-      writable ? std::string() : UserSettingsFile();
+  const std::string userCopy = writable ? std::string() : UserSettingsFile();
   return ChooseSettingsFiles(programDirectory, writable, userCopy, !userCopy.empty() && PathExists(userCopy));
 }
 
@@ -85,18 +74,6 @@ std::string ProgramFilePath(const std::string& programDirectory, std::string_vie
 
 std::string SettingsPath(const std::string& programDirectory) {
   return ProgramFilePath(programDirectory, kSettingsFileName);
-}
-
-std::string UserSettingsPath(std::string_view xdgConfigHome, std::string_view home) {
-  std::string folder;
-  if (xdgConfigHome.starts_with('/')) {
-    folder = xdgConfigHome;
-  } else if (home.starts_with('/')) {
-    folder = std::string(home) + "/.config";
-  } else {
-    return {};
-  }
-  return folder + "/" + kUserSettingsFolder + "/" + kSettingsFileName;
 }
 
 SettingsFiles ChooseSettingsFiles(const std::string& programDirectory, bool programDirectoryWritable,

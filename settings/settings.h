@@ -29,11 +29,6 @@ std::string ProgramFilePath(const std::string& programDirectory, std::string_vie
 // The settings file beside the program.
 std::string SettingsPath(const std::string& programDirectory);
 
-// The user's own copy: $XDG_CONFIG_HOME/ToviraWatch/ToviraWatch.ini, under
-// $HOME/.config when XDG_CONFIG_HOME is empty or not absolute. Empty when neither
-// gives an absolute folder. An empty value stands for an unset variable.
-std::string UserSettingsPath(std::string_view xdgConfigHome, std::string_view home);
-
 // The file LoadSettings reads and the one SaveSettings writes.
 struct SettingsFiles {
   std::string read;

@@ -1,7 +1,7 @@
 // ToviraWatch for Windows: a stopwatch for animators.
 
 #include "common/failure.h"
-#include "platform/program_directory.h"
+#include "settings/program_directory.h"
 #include "platform/win32_services.h"
 #include "windows/stopwatch_window.h"
 

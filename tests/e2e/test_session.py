@@ -11,8 +11,9 @@ import time
 import unittest
 
 from harness import BASE_CAPTION, BOX_TITLE, CLIENT_HEIGHT, Program, failure, main, poll, run, settings_text, xdotool
-from session import (AlsaNullOutput, PrivateDisplay, Recorder, SessionManager, SoundServer, centre_on_screen, inject,
-                     look, viewable, wakeups_per_second)
+from session import (AlsaNullOutput, PrivateDisplay, SessionManager, centre_on_screen, inject, look, viewable,
+                     wakeups_per_second)
+from sound import Recorder, SoundServer
 
 SHIPPED = dict(Showbutton=1, ShowDigital=1, ShowAnalog=1, LapType=1, AnalogScale=1, AnalogColor="C80000",
                WindowForceFront=0, BehaviorMode=0, PlaySound=0)

@@ -5,7 +5,7 @@
 // back from both copies by both; ours must also keep every other byte.
 
 #include "fuzz/ini_model.h"
-#include "platform/ini_profile.h"
+#include "settings/ini_profile.h"
 #include "support/scratch_directory.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/ini_profile.h"
+#include "settings/ini_profile.h"
 #include "support/scratch_directory.h"
 
 #include <gtest/gtest.h>

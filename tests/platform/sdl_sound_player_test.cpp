@@ -3,6 +3,8 @@
 // and the disk driver grants unchanged.
 #include "platform/sdl_sound_player.h"
 
+#include "support/wave_builder.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -16,7 +18,6 @@
 #include <iterator>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,52 +33,8 @@ constexpr std::size_t kDeviceFrameBytes = 4;
 constexpr std::size_t kStopSlackBytes = 32 * 1024;
 constexpr std::size_t kMinGapFrames = 1000;
 
-// ---- Building WAVE images -------------------------------------------------
-
-struct WaveFields {
-  std::uint16_t formatTag = 1;  // PCM
-  std::uint16_t channels = 1;
-  std::uint32_t rate = kDeviceRate;
-  std::uint16_t bits = 16;
-  std::optional<std::uint16_t> blockAlign;
-  std::optional<std::uint32_t> riffSize;
-  std::optional<std::uint32_t> dataSize;
-};
-
-void Put(std::vector<std::byte>& out, const char* tag) {
-  for (int i = 0; i < 4; ++i) {
-    out.push_back(static_cast<std::byte>(tag[i]));
-  }
-}
-
-void PutLE(std::vector<std::byte>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) {
-    out.push_back(static_cast<std::byte>(value >> (8 * i)));
-  }
-}
-
-std::vector<std::byte> MakeWave(const WaveFields& f, const std::vector<std::int16_t>& samples) {
-  const std::uint16_t blockAlign = f.blockAlign.value_or(static_cast<std::uint16_t>(f.channels * f.bits / 8));
-  const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-  std::vector<std::byte> out;
-  Put(out, "RIFF");
-  PutLE(out, f.riffSize.value_or(36 + dataBytes), 4);
-  Put(out, "WAVE");
-  Put(out, "fmt ");
-  PutLE(out, 16, 4);
-  PutLE(out, f.formatTag, 2);
-  PutLE(out, f.channels, 2);
-  PutLE(out, f.rate, 4);
-  PutLE(out, f.rate * blockAlign, 4);
-  PutLE(out, blockAlign, 2);
-  PutLE(out, f.bits, 2);
-  Put(out, "data");
-  PutLE(out, f.dataSize.value_or(dataBytes), 4);
-  for (const std::int16_t s : samples) {
-    PutLE(out, static_cast<std::uint16_t>(s), 2);
-  }
-  return out;
-}
+using testing::MakeWave;
+using testing::WaveSpec;
 
 // A loud square-wave click at the start of each period, silence for the rest.
 std::vector<std::int16_t> ClickPeriod(std::size_t frames, int channels) {
@@ -90,10 +47,11 @@ std::vector<std::int16_t> ClickPeriod(std::size_t frames, int channels) {
 }
 
 std::vector<std::byte> ClickWave(std::uint32_t rate, int channels, std::size_t periodFrames) {
-  WaveFields fields;
-  fields.rate = rate;
-  fields.channels = static_cast<std::uint16_t>(channels);
-  return MakeWave(fields, ClickPeriod(periodFrames, channels));
+  WaveSpec spec;
+  spec.rate = rate;
+  spec.channels = static_cast<std::uint16_t>(channels);
+  spec.samples = testing::Pcm16(ClickPeriod(periodFrames, channels));
+  return MakeWave(spec);
 }
 
 // ---- Reading what the device played ---------------------------------------
@@ -279,9 +237,10 @@ TEST_F(SdlSoundPlayerTest, ImagesThatAreNoSoundPlayNothing) {
   const auto valid = [] { return ClickWave(kDeviceRate, 1, 4800); };
   const auto withFields = [](auto edit) {
     return [edit] {
-      WaveFields fields;
-      edit(fields);
-      return MakeWave(fields, ClickPeriod(4800, 1));
+      WaveSpec spec;
+      spec.samples = testing::Pcm16(ClickPeriod(4800, 1));
+      edit(spec);
+      return MakeWave(spec);
     };
   };
   const HostileCase cases[] = {
@@ -290,16 +249,20 @@ TEST_F(SdlSoundPlayerTest, ImagesThatAreNoSoundPlayNothing) {
       {"truncated header", [valid] { return Truncated(valid(), 30); }},
       {"truncated data", [valid] { return Truncated(valid(), 44 + 100); }},
       {"huge declared sizes",
-       withFields([](WaveFields& f) { f.riffSize = 0xFFFFFFFF, f.dataSize = 0xFFFFFFF0; })},
-      {"odd block align", withFields([](WaveFields& f) { f.blockAlign = 3; })},
-      {"no data", [] { return MakeWave({}, {}); }},
-      {"zero channels", withFields([](WaveFields& f) { f.channels = 0; })},
-      {"zero rate", withFields([](WaveFields& f) { f.rate = 0; })},
-      {"one hertz", withFields([](WaveFields& f) { f.rate = 1; })},
-      {"absurd rate", withFields([](WaveFields& f) { f.rate = 0x7FFFFFFF; })},
-      {"12-bit samples", withFields([](WaveFields& f) { f.bits = 12; })},
-      {"unknown encoding", withFields([](WaveFields& f) { f.formatTag = 0x1234; })},
-      {"100 MB", [] { return MakeWave({}, std::vector<std::int16_t>(50'000'000, 1000)); }},
+       withFields([](WaveSpec& f) { f.riffSize = 0xFFFFFFFF, f.dataSize = 0xFFFFFFF0; })},
+      {"odd block align", withFields([](WaveSpec& f) { f.blockAlign = 3; })},
+      {"no data", withFields([](WaveSpec& f) { f.samples.clear(); })},
+      {"data claiming 64 MiB over 1,000 bytes",
+       withFields([](WaveSpec& f) { f.samples.resize(1000), f.dataSize = 64u << 20; })},
+      {"A-law, which SDL would decode itself",
+       withFields([](WaveSpec& f) { f.formatTag = 6, f.bits = 8, f.formatExtension = {std::byte{0}, std::byte{0}}; })},
+      {"zero channels", withFields([](WaveSpec& f) { f.channels = 0; })},
+      {"zero rate", withFields([](WaveSpec& f) { f.rate = 0; })},
+      {"one hertz", withFields([](WaveSpec& f) { f.rate = 1; })},
+      {"absurd rate", withFields([](WaveSpec& f) { f.rate = 0x7FFFFFFF; })},
+      {"12-bit samples", withFields([](WaveSpec& f) { f.bits = 12; })},
+      {"unknown encoding", withFields([](WaveSpec& f) { f.formatTag = 0x1234; })},
+      {"100 MB", withFields([](WaveSpec& f) { f.samples = testing::Pcm16(std::vector<std::int16_t>(50'000'000, 1000)); })},
   };
   for (const HostileCase& c : cases) {
     SCOPED_TRACE(c.name);

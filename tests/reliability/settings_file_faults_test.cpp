@@ -3,7 +3,7 @@
 
 #include "program_folder.h"
 
-#include "platform/ini_profile.h"
+#include "settings/ini_profile.h"
 
 #include <gtest/gtest.h>
 

@@ -57,25 +57,6 @@ TEST(SettingsPath, JoinsWithoutLookingAtTheSeparator) {
   EXPECT_EQ(SettingsPath("/"), "//ToviraWatch.ini");
 }
 
-TEST(UserSettingsPath, FollowsXdgConfigHomeThenHome) {
-  struct Case {
-    const char* xdgConfigHome;
-    const char* home;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"/cfg", "/home/u", "/cfg/ToviraWatch/ToviraWatch.ini"},
-      {"", "/home/u", "/home/u/.config/ToviraWatch/ToviraWatch.ini"},
-      {"cfg", "/home/u", "/home/u/.config/ToviraWatch/ToviraWatch.ini"},  // relative: ignored
-      {"/cfg", "", "/cfg/ToviraWatch/ToviraWatch.ini"},
-      {"", "", ""},
-      {"cfg", "home", ""},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(UserSettingsPath(c.xdgConfigHome, c.home), c.expected) << c.xdgConfigHome << " | " << c.home;
-  }
-}
-
 TEST(ChooseSettingsFiles, BesideTheProgramUnlessItsFolderIsNotTheUsersToWrite) {
   const std::string beside = "/usr/lib/tovirawatch/ToviraWatch.ini";
   const std::string copy = "/home/u/.config/ToviraWatch/ToviraWatch.ini";

@@ -12,6 +12,7 @@ relies on a sleep of the right length.
 """
 
 import atexit
+import contextlib
 import json
 import os
 import pwd
@@ -42,8 +43,10 @@ JAPANESE_UI_FONTS = ["MS UI Gothic", "Meiryo UI", "Meiryo", "MS Gothic", "ＭＳ
 STAND_IN_FONT = "IPAGothic"
 
 # A fresh prefix must not stop to offer installing Mono or Gecko, nor put menu
-# entries for its programs on the desktop.
-WINE_ENVIRONMENT = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=,winemenubuilder.exe=d"}
+# entries for its programs on the desktop. Wine opens files whose names are not
+# ASCII only under a UTF-8 locale.
+WINE_ENVIRONMENT = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=,winemenubuilder.exe=d",
+                    "LC_ALL": "C.UTF-8"}
 
 
 def poll(condition, what, timeout=TIMEOUT, interval=0.05):
@@ -129,7 +132,7 @@ class Account:
         if not self.created:
             self.name = pwd.getpwuid(os.getuid()).pw_name
             self.process = {}
-            self.environment = dict(os.environ)
+            self.own_environment = None
             return
         self.name = f"tovira-wine-{os.getpid()}"
         run("useradd", "--create-home", "--shell", "/usr/sbin/nologin", self.name)
@@ -139,9 +142,16 @@ class Account:
         shutil.copyfile(os.environ["XAUTHORITY"], cookie)
         self.own(cookie)
         self.process = dict(user=self.uid, group=self.gid, extra_groups=[])
-        self.environment = {name: os.environ[name] for name in ("PATH", "LANG", "LC_ALL", "DISPLAY")
-                            if name in os.environ}
-        self.environment.update(HOME=entry.pw_dir, USER=self.name, LOGNAME=self.name, XAUTHORITY=str(cookie))
+        self.own_environment = dict(HOME=entry.pw_dir, USER=self.name, LOGNAME=self.name, XAUTHORITY=str(cookie))
+
+    @property
+    def environment(self):
+        """Taken afresh from the test's own each time; a user made for the run gets only
+        what it needs of it, with a home and a display cookie of its own."""
+        if self.own_environment is None:
+            return dict(os.environ)
+        shared = {name: os.environ[name] for name in ("PATH", "LANG", "LC_ALL", "DISPLAY") if name in os.environ}
+        return dict(shared, **self.own_environment)
 
     def own(self, path):
         """Gives a file or folder made by this test to the user."""
@@ -161,8 +171,6 @@ class WinePrefix:
     def __init__(self, account):
         self.account = account
         self.path = Path(tempfile.mkdtemp(prefix="tovira-wine-"))
-        self.process = dict(env=dict(account.environment, WINEPREFIX=str(self.path), **WINE_ENVIRONMENT),
-                            **account.process)
         self.wineserver = Path(WINE).with_name("wineserver")
         self.files = self.path / "provided"
         try:
@@ -188,6 +196,13 @@ class WinePrefix:
         # Kept running from now on: otherwise each reading of a window that finds no
         # program running starts the server and Wine's services anew.
         self._wineserver("--persistent")
+
+    @property
+    def process(self):
+        """The options that run a program in the prefix as its user; the environment taken
+        afresh for each program, so that it plays on a sound server entered since."""
+        return dict(env=dict(self.account.environment, WINEPREFIX=str(self.path), **WINE_ENVIRONMENT),
+                    **self.account.process)
 
     def _wineserver(self, option):
         subprocess.run([self.wineserver, option], check=True, timeout=BOOT_TIMEOUT, **self.process)
@@ -247,6 +262,24 @@ class WinePrefix:
         """The font drawn for the named one, or None. (reg prints names in the console's
         code page, so each is asked for by name rather than read from a listing.)"""
         return self.registry_value(r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes", font)
+
+    @contextlib.contextmanager
+    def app_data(self, windows_folder):
+        """The user's roaming application data moved to a folder, as a folder redirection does."""
+        key, name = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders", "AppData"
+        before = self.registry_value(key, name)
+        self.set_registry_value(key, name, windows_folder, "REG_EXPAND_SZ")
+        try:
+            yield
+        finally:
+            self.set_registry_value(key, name, before, "REG_EXPAND_SZ")
+
+    def share(self, name, folder):
+        r"""\\tovira\<name>, a share Wine finds at the folder."""
+        server = self.path / "dosdevices" / "unc" / "tovira"
+        server.mkdir(parents=True, exist_ok=True)
+        (server / name).symlink_to(folder)
+        return "\\\\tovira\\" + name
 
     def close(self):
         # --kill fails where no server runs, as after a failed boot.
@@ -344,15 +377,33 @@ def menu_keys(menu, captions):
     return keys
 
 
+def protect(folder, protected):
+    """Makes a folder and its files such that no file in it can be created or changed, as
+    under C:\\Program Files, or undoes that. Root, whom Wine's server runs as under CI,
+    may write anything a mode forbids, but not an immutable file."""
+    paths = [*folder.iterdir(), folder]
+    if os.geteuid() == 0:
+        for path in paths:
+            run("chattr", "+i" if protected else "-i", path)
+    else:
+        for path in paths:
+            path.chmod((0o555 if path.is_dir() else 0o444) if protected else 0o755 if path.is_dir() else 0o644)
+
+
 class Program(ProgramProcess):
-    """The program in a temporary folder of its own: start, read, drive, close."""
+    """The program in a temporary folder of its own: start, read, drive, close. The
+    folder is `folder` inside a fresh temporary one (any name, any depth); tick_sound
+    is True for the shipped tick.wav, False for none, or the bytes of one; a folder
+    that is not writable is protected before the program starts."""
 
     timeout = TIMEOUT
 
-    def __init__(self, test, settings=None, tick_sound=True):
+    def __init__(self, test, settings=None, tick_sound=True, folder="program", writable=True):
         self.test = test
         self.settings = settings
         self.tick_sound = tick_sound
+        self.folder_name = folder
+        self.writable = writable
         self.process = None
         self.window_id = None
 
@@ -361,6 +412,8 @@ class Program(ProgramProcess):
     def __enter__(self):
         self.root = Path(tempfile.mkdtemp(prefix="tovira-wine-run-"))
         self.folder = self._program_folder()
+        if not self.writable:
+            protect(self.folder, True)
         self.output = open(self.root / "output.log", "wb")
         self.process = subprocess.Popen([WINE, str(self.folder / "ToviraWatch.exe")], cwd=self.folder,
                                         stdout=self.output, stderr=subprocess.STDOUT, **PREFIX.process)
@@ -368,15 +421,22 @@ class Program(ProgramProcess):
 
     def _program_folder(self):
         """A folder of the run's own with the program, its sound and the prepared settings."""
-        folder = self.root / "program"
-        folder.mkdir()
+        folder = self.root / self.folder_name
+        folder.mkdir(parents=True)
         shutil.copy2(PROGRAM_DIR / "ToviraWatch.exe", folder)
-        if self.tick_sound:
+        if self.tick_sound is True:
             shutil.copy2(PROGRAM_DIR / "tick.wav", folder)
+        elif self.tick_sound is not False:
+            (folder / "tick.wav").write_bytes(self.tick_sound)
         if self.settings is not None:
             (folder / walk.SETTINGS_FILE).write_bytes(self.settings)
         return folder
 
+
+    def __exit__(self, *exc):
+        if not self.writable:
+            protect(self.folder, False)
+        return super().__exit__(*exc)
 
     # ---- reading --------------------------------------------------------------------------------
 

@@ -5,12 +5,18 @@ the session's end) and read at the next start, a missing tick.wav and hostile
 settings files. The window is read with window_reader.exe and driven with xdotool
 and the keyboard."""
 
+import contextlib
 import re
+import shutil
+import struct
+import tempfile
 import time
+from pathlib import Path
 
 import harness
 from harness import (BASE_CAPTION, SHIPPED, Program, failure, find_control, menu_item, poll, pointer,
                      screen_pixels, settings, settings_text, xdotool)
+from sound import Recorder, SoundServer
 from walk import LEFT, MIDDLE, RIGHT, BindingsModel
 
 START, LAP, LABEL, LIST, DIAL, DIGITS = 1001, 1002, 1003, 1004, 1005, 1006
@@ -476,6 +482,112 @@ class HostileFiles(harness.unittest.TestCase):
             program.wait_for(lambda w: find_control(w, START)["text"] == "ストップ", "the watch to run all the same")
             program.choose("Arch", "Cerr")
             program.wait_exit()
+
+
+class Folders(harness.unittest.TestCase):
+    """The program unpacked into folders whose names no ANSI code page holds, and its
+    settings in the user's own folder where it may not write its own."""
+
+    NAMES = ["Łódź", "Ωmega", "タイマー"]
+
+    def test_settings_kept_beside_the_program_in_a_folder_of_any_name(self):
+        for name in self.NAMES:
+            with self.subTest(name), Program(self, settings(), folder=name) as program:
+                program.read()
+                self.assertEqual(program.boxes(), [])
+                program.choose("Conf", "Marcadores  ", "HMS   ")
+                program.wait_for(lambda w: w["title"] == BASE_CAPTION + "[時分秒]", "the HMS caption")
+                program.close_by_window_manager()
+                program.wait_exit()
+                self.assertEqual(program.saved_settings().splitlines(), settings(LapType=2).splitlines())
+
+    def test_settings_kept_in_the_roaming_application_data_where_the_folder_is_not_writable(self):
+        redirected = Path(tempfile.mkdtemp(prefix="tovira-wine-profile-"))
+        self.addCleanup(shutil.rmtree, redirected, ignore_errors=True)
+        share = harness.PREFIX.share("profiles", redirected)
+        # (what, the folder as Windows names it or None for the profile's own, where Wine keeps it)
+        profile_folders = [
+            ("the profile's own", None,
+             next(path for path in (harness.PREFIX.path / "drive_c" / "users").glob("*/AppData/Roaming")
+                  if path.parts[-3] != "Public")),
+            ("a name outside every ANSI code page, its parents missing",
+             harness.windows_path(redirected / "Użytkownik Ωmega" / "ユーザー" / "AppData" / "Roaming"),
+             redirected / "Użytkownik Ωmega" / "ユーザー" / "AppData" / "Roaming"),
+            ("a share, its parents missing", share + r"\Ωmega\AppData\Roaming", redirected / "Ωmega" / "AppData" / "Roaming"),
+        ]
+        for what, windows_folder, folder in profile_folders:
+            redirection = harness.PREFIX.app_data(windows_folder) if windows_folder else contextlib.nullcontext()
+            with self.subTest(what), redirection, Program(self, settings(), folder="タイマー", writable=False) as program:
+                program.read()
+                self.assertEqual(program.boxes(), [], "the shared settings read beside the program")
+                program.choose("Conf", "Marcadores  ", "HMS   ")
+                program.wait_for(lambda w: w["title"] == BASE_CAPTION + "[時分秒]", "the HMS caption")
+                program.close_by_window_manager()
+                program.wait_exit()
+                self.assertEqual(program.saved_settings(), settings(), "the shared settings as they were")
+                self.assertEqual(sorted(path.name for path in program.folder.iterdir()),
+                                 ["ToviraWatch.exe", "ToviraWatch.ini", "tick.wav"])
+                copy = folder / "ToviraWatch" / "ToviraWatch.ini"
+                self.assertEqual(copy.read_bytes().splitlines(), settings(LapType=2).splitlines())
+                shutil.rmtree(copy.parent)
+
+
+def wave(tag=1, channels=1, rate=48000, bits=16, data=bytes(2000), data_size=None, fmt_size=None):
+    """A WAVE image that lies where told to."""
+    block = channels * bits // 8
+    fmt = struct.pack("<HHIIHH", tag, channels, rate, rate * block, block, bits)
+    body = (b"WAVE" + b"fmt " + struct.pack("<I", len(fmt) if fmt_size is None else fmt_size) + fmt +
+            b"data" + struct.pack("<I", len(data) if data_size is None else data_size) + data)
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+
+class TickSound(harness.unittest.TestCase):
+    """The tick through Wine's PulseAudio driver, on a server with a null sink."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.enterClassContext(SoundServer())
+
+    @staticmethod
+    def press_start(program, running):
+        Clicks().click_control(program.read(), START)
+        pressed = time.monotonic()
+        program.wait_for(lambda w: find_control(w, START)["text"] == CAPTIONS[running][0],
+                         "the watch to run" if running else "the watch to stop")
+        return pressed
+
+    def test_heard_while_running_and_silent_after_stop(self):
+        with Recorder() as heard, Program(self, settings(PlaySound=1)) as program:
+            started = self.press_start(program, True)
+            ticks = heard.wait_ticks(2, since=started)
+            time.sleep(max(0.0, ticks[-1] + 0.5 - time.monotonic()))  # Stop halfway to the next tick
+            stopped = self.press_start(program, False)
+            heard.wait_recorded(stopped + 1.5)
+            self.assertEqual(heard.ticks_since(stopped), [], "ticks after Stop")
+            self.assertTrue(heard.silent_since(stopped), f"peak level {heard.peak_since(stopped)} after Stop")
+            program.choose("Arch", "Cerr")
+            program.wait_exit()
+
+    def test_a_file_that_is_no_sound_plays_nothing_and_harms_nothing(self):
+        shipped = (harness.PROGRAM_DIR / "tick.wav").read_bytes()
+        cases = [
+            ("a data chunk claiming 64 MiB over 1,000 bytes", wave(data=bytes(1000), data_size=64 << 20)),
+            ("a RIFF cut inside its fmt chunk", shipped[:30]),
+            ("a fmt chunk claiming 0xFFFFFFFF bytes", wave(fmt_size=0xFFFFFFFF)),
+            ("zero channels", wave(channels=0)),
+            ("an absurd rate", wave(rate=0x7FFFFFFF)),
+            ("IMA ADPCM, a compressed format", wave(tag=0x11, bits=4, data=bytes(1024))),
+        ]
+        for what, image in cases:
+            with self.subTest(what), Recorder() as heard, Program(self, settings(PlaySound=1), image) as program:
+                started = self.press_start(program, True)
+                heard.wait_recorded(started + 1.5)
+                self.assertEqual((program.process.poll(), program.boxes()), (None, []), "still running, no box")
+                self.assertTrue(heard.silent_since(started), f"peak level {heard.peak_since(started)}")
+                self.press_start(program, False)
+                program.close_by_window_manager()
+                program.wait_exit()
+                self.assertEqual(program.saved_settings().splitlines(), settings(PlaySound=1).splitlines())
 
 
 if __name__ == "__main__":

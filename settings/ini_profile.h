@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing one key of an INI file, the way the classic private-profile
-// calls of other desktops do it: one call per key, nothing cached between calls.
+// calls do it: one call per key, nothing cached between calls. Windows' adapter
+// is those calls; other systems' write the same layout themselves.
 //
 // The layout understood, which is that of those calls:
 // - Lines end in LF, CR or CRLF. A UTF-8 byte order mark at the very start is
@@ -47,32 +48,11 @@ std::string ReadProfileString(std::string_view section, std::string_view key, st
 // was; added lines end in the file's first line break (CRLF, LF or CR; LF in a
 // file without one).
 //
-// A symbolic link is followed to its final target, which is written in its own
-// directory, so the link stays a link; a dangling link creates its target when
-// the target's directory exists. The file is replaced atomically: the new content
-// goes to a temporary file in the same directory, is flushed to disk and renamed
-// over the old one, keeping its permission bits (and owner when allowed). An
-// interruption at any moment, even SIGKILL or a power cut, leaves either the old
-// or the new file.
-//
-// A file with more than one hard link is rewritten in place instead, so that
-// every name sees the new content: the new content is built and flushed in the
-// temporary as above, which is then renamed to ".<name>.<pid>.<n>.new", copied
-// over the file from the first byte that changes, and removed once the file is
-// cut to its new length and flushed. An interruption before that copy leaves the
-// old file; one during it may leave the file torn, with the whole new content in
-// the ".new" file beside it, which later writes leave alone (only ".tmp" files of
-// writers that no longer run are removed). An I/O error during the copy does the
-// same and returns false.
-//
-// Returns false, leaving the file untouched and no temporary file behind, when
-// the write cannot be done: a name or value the layout cannot hold (line breaks
-// or NUL anywhere, an empty section, "=" in the key, an empty key or one starting
-// with ";" or "["), a path that is a directory or another non-regular file, a
-// file that exists but cannot be read (rewriting it would lose its other lines),
-// a write-protected file (one the user may not write, or, even for root, one
-// without any write permission bit, as rm and editors treat it), a directory that
-// cannot be written, an I/O error.
+// Returns false, leaving the file untouched, when the write cannot be done: a
+// name or value the layout cannot hold (line breaks or NUL anywhere, an empty
+// section, "=" in the key, an empty key or one starting with ";" or "["), a path
+// that is a directory or another non-regular file, a write-protected file, a
+// directory that cannot be written, an I/O error.
 bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
                         const std::string& path);
 

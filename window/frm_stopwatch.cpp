@@ -2,7 +2,6 @@
 
 #include "display/time_formats.h"
 #include "platform/screen_metrics.h"
-#include "platform/window_stacking.h"
 #include "platform/x11_connection.h"
 #include "resources/artwork.h"
 #include "window/dial_view.h"
@@ -82,7 +81,7 @@ frmStopwatch::frmStopwatch(PlatformServices services, QWidget* parent)
       // The dial's artwork at the screen's pixel density, so it is drawn sharp there.
       dial_(DialFaceImage(devicePixelRatioF()), DigitStripImage(devicePixelRatioF()), ScreenTwipsPerPixel()),
       form_(WindowParts{*this, *this, *this, *this, *this, dial_, *this},
-            MachineServices{services_.ticks, services_.sound, services_.cursor, *this, *this,
+            MachineServices{services_.ticks, services_.sound, services_.cursor, services_.stacking, *this,
                             services_.programDirectory}) {
   setObjectName(QStringLiteral("frmStopwatch"));
   setWindowTitle(QString::fromUtf16(kDesignCaption));
@@ -347,8 +346,6 @@ void frmStopwatch::showDial(const PixelRect& changed, std::int32_t handTime) {
       QStringLiteral("Dial at %1 seconds").arg(ToQString(FormatSeconds(handTime, numberSymbols_))));
   imgWatch_->update(changed.left, changed.top, changed.width, changed.height);
 }
-
-void frmStopwatch::setAlwaysOnTop(bool onTop) { services_.stacking.setAlwaysOnTop(*this, onTop); }
 
 // ---- Events ---------------------------------------------------------------------------------
 

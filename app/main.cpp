@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
   tovira::X11WindowStacking stacking;
 
   tovira::frmStopwatch window({ticks, sound, cursor, stacking, tovira::ProgramDirectory()});
+  stacking.setWindow(window);  // before Load, which may put it on top
 
   // Once the session ends nothing may wait for an answer: the box on screen is
   // closed, and failures from then on go to standard error instead of boxes.

@@ -3,7 +3,6 @@
 #include "platform/x11_connection.h"
 
 #include <QEvent>
-#include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
@@ -57,37 +56,29 @@ void WriteAboveState(xcb_connection_t* connection, xcb_window_t window, bool onT
 
 }  // namespace
 
-void X11WindowStacking::setAlwaysOnTop(QWidget& window, bool onTop) {
+void X11WindowStacking::setAlwaysOnTop(bool onTop) {
   auto* connection = x11::QtConnection();
-  if (connection == nullptr) {
+  if (connection == nullptr || window_ == nullptr) {
     return;
   }
-  track(window);
-  requests_[&window].onTop = onTop;
-  const auto id = static_cast<xcb_window_t>(window.internalWinId());
+  if (!onTop_) {
+    window_->installEventFilter(this);
+  }
+  onTop_ = onTop;
+  const auto id = static_cast<xcb_window_t>(window_->internalWinId());
   if (id == 0) {
     return;  // no native window yet: the state is written when it is shown
   }
-  if (window.isVisible()) {
+  if (window_->isVisible()) {
     SendAboveState(connection, id, onTop);
   } else {
     WriteAboveState(connection, id, onTop);
   }
 }
 
-void X11WindowStacking::track(QWidget& window) {
-  if (requests_.contains(&window)) {
-    return;
-  }
-  window.installEventFilter(this);
-  connect(&window, &QObject::destroyed, this, [this](QObject* gone) { requests_.remove(gone); });
-}
-
 bool X11WindowStacking::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Show) {
-    if (const auto found = requests_.find(watched); found != requests_.end()) {
-      windowShown(*static_cast<QWidget*>(watched), *found, event->spontaneous());
-    }
+  if (event->type() == QEvent::Show && watched == window_) {
+    windowShown(event->spontaneous());
   } else if (event->type() == QEvent::Expose) {
     windowExposed(watched);
   }
@@ -95,34 +86,31 @@ bool X11WindowStacking::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // A widget's Show arrives just before its native window is mapped.
-void X11WindowStacking::windowShown(QWidget& window, Request& request, bool spontaneous) {
+void X11WindowStacking::windowShown(bool spontaneous) {
   auto* connection = x11::QtConnection();
-  const auto id = static_cast<xcb_window_t>(window.internalWinId());
+  const auto id = static_cast<xcb_window_t>(window_->internalWinId());
   if (connection == nullptr || id == 0) {
     return;
   }
   if (!spontaneous) {  // a spontaneous Show (restored from minimized) is already mapped
-    WriteAboveState(connection, id, request.onTop);
+    WriteAboveState(connection, id, *onTop_);
   }
   // A window manager that handled the previous hide late may have dropped the
   // property again; the first exposure tells that it manages the window, and
   // then the state is asked for once more.
-  request.awaitingMap = true;
-  window.windowHandle()->installEventFilter(this);
+  awaitingMap_ = true;
+  window_->windowHandle()->installEventFilter(this);
 }
 
 void X11WindowStacking::windowExposed(QObject* nativeWindow) {
   auto* window = qobject_cast<QWindow*>(nativeWindow);
   auto* connection = x11::QtConnection();
-  if (window == nullptr || !window->isExposed() || connection == nullptr) {
+  if (window == nullptr || !window->isExposed() || connection == nullptr || window_ == nullptr) {
     return;
   }
-  for (auto it = requests_.begin(); it != requests_.end(); ++it) {
-    auto* widget = static_cast<const QWidget*>(it.key());
-    if (it->awaitingMap && widget->windowHandle() == window) {
-      it->awaitingMap = false;
-      SendAboveState(connection, static_cast<xcb_window_t>(widget->internalWinId()), it->onTop);
-    }
+  if (awaitingMap_ && window_->windowHandle() == window) {
+    awaitingMap_ = false;
+    SendAboveState(connection, static_cast<xcb_window_t>(window_->internalWinId()), *onTop_);
   }
 }
 

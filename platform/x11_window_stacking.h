@@ -1,5 +1,5 @@
 #pragma once
-// Always-on-top on X11 through the window manager's _NET_WM_STATE_ABOVE.
+// Always-on-top on X11 for one window, through the window manager's _NET_WM_STATE_ABOVE.
 //
 // A shown window gets the _NET_WM_STATE client message, which leaves it where
 // it is, as large as it is, and not activated. A window not shown gets the
@@ -13,35 +13,36 @@
 //
 // Without an X11 connection (e.g. the offscreen platform) nothing happens.
 
-#include "platform/window_stacking.h"
+#include "engine/services.h"
 
-#include <QHash>
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
 
 namespace tovira {
 
-class X11WindowStacking final : public QObject, public WindowStacking {
+class X11WindowStacking final : public QObject, public TopmostStacking {
  public:
   X11WindowStacking() = default;
   X11WindowStacking(const X11WindowStacking&) = delete;
   X11WindowStacking& operator=(const X11WindowStacking&) = delete;
 
-  void setAlwaysOnTop(QWidget& window, bool onTop) override;
+  // The top-level window it stacks from now on; until then it asks for nothing.
+  void setWindow(QWidget& window) { window_ = &window; }
+  void setAlwaysOnTop(bool onTop) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Request {
-    bool onTop = false;
-    bool awaitingMap = false;  // shown, but the window manager may not have it yet
-  };
-
-  void track(QWidget& window);
-  void windowShown(QWidget& window, Request& request, bool spontaneous);
+  void windowShown(bool spontaneous);
   void windowExposed(QObject* nativeWindow);
 
-  QHash<const QObject*, Request> requests_;  // by top-level widget
+  QPointer<QWidget> window_;
+  std::optional<bool> onTop_;  // none until first asked, and the window is watched from then on
+  bool awaitingMap_ = false;   // shown, but the window manager may not have it yet
 };
 
 }  // namespace tovira

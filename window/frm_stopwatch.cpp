@@ -1,8 +1,8 @@
 #include "window/frm_stopwatch.h"
 
 #include "display/time_formats.h"
+#include "engine/window_design.h"
 #include "platform/screen_metrics.h"
-#include "platform/window_stacking.h"
 #include "platform/x11_connection.h"
 #include "resources/artwork.h"
 #include "window/dial_view.h"
@@ -29,27 +29,39 @@
 namespace tovira {
 namespace {
 
-constexpr auto kDesignCaption = u"Toviraｽﾄｯﾌﾟｳｫｯﾁ";
-// Half-width and full-width cells of this font are exactly 1:2, so the lap columns line up.
-constexpr auto kJapaneseFont = "IPAGothic";
-
 QString ToQString(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QFont JapaneseFont(double points) {
-  QFont font(QString::fromLatin1(kJapaneseFont));
-  font.setPointSizeF(points);
+// The design's faces in order; where none is installed, a face of the same pitch.
+QFont DesignFont(Control control) {
+  const FontDesign& design = FontOf(control, Desktop::X11);
+  QStringList faces;
+  for (const std::u16string_view face : design.faces) faces.append(ToQString(face));
+  QFont font;
+  font.setFamilies(faces);
+  font.setPointSizeF(design.hundredthsOfPoint / 100.0);
+  if (design.fixedPitch) font.setStyleHint(QFont::Monospace);
   return font;
 }
 
-void PaintBackground(QWidget* widget, QColor background, std::optional<QColor> text = std::nullopt) {
+QColor Drawn(DesignColor color) { return ColorFromBgr(ColorWithoutSystemColors(color)); }
+
+void PaintBackground(QWidget* widget, DesignColor background, std::optional<DesignColor> text = std::nullopt) {
   QPalette palette = widget->palette();
-  palette.setColor(QPalette::Window, background);
-  palette.setColor(QPalette::Button, background);
-  if (text) palette.setColor(QPalette::WindowText, *text);
+  palette.setColor(QPalette::Window, Drawn(background));
+  palette.setColor(QPalette::Button, Drawn(background));
+  if (text) {
+    palette.setColor(QPalette::WindowText, Drawn(*text));
+    palette.setColor(QPalette::ButtonText, Drawn(*text));
+  }
   widget->setPalette(palette);
   widget->setAutoFillBackground(true);
+}
+
+void PaintControl(QWidget* widget, Control control) {
+  const ColorPair colors = ColorsOf(control, ColorScheme::Designed);
+  PaintBackground(widget, colors.background, colors.text);
 }
 
 MouseButton ButtonNumber(Qt::MouseButton button) {
@@ -82,10 +94,10 @@ frmStopwatch::frmStopwatch(PlatformServices services, QWidget* parent)
       // The dial's artwork at the screen's pixel density, so it is drawn sharp there.
       dial_(DialFaceImage(devicePixelRatioF()), DigitStripImage(devicePixelRatioF()), ScreenTwipsPerPixel()),
       form_(WindowParts{*this, *this, *this, *this, *this, dial_, *this},
-            MachineServices{services_.ticks, services_.sound, services_.cursor, *this, *this,
+            MachineServices{services_.ticks, services_.sound, services_.cursor, services_.stacking, *this,
                             services_.programDirectory}) {
   setObjectName(QStringLiteral("frmStopwatch"));
-  setWindowTitle(QString::fromUtf16(kDesignCaption));
+  setWindowTitle(ToQString(design::kWindowCaption));
   setWindowIcon(WindowIcon());
   createMenus();
   createControls();
@@ -102,7 +114,7 @@ frmStopwatch::~frmStopwatch() = default;
 void frmStopwatch::createControls() {
   client_ = new QWidget(this);
   client_->setObjectName(QStringLiteral("clientArea"));
-  PaintBackground(client_, Qt::white);
+  PaintBackground(client_, WindowBackground(ColorScheme::Designed));
   setCentralWidget(client_);
 
   // Creation order and names as the window defines them.
@@ -114,18 +126,18 @@ void frmStopwatch::createControls() {
   // The push buttons are painted in their own colours, whatever the desktop's style.
   QStyle* buttonStyle = QStyleFactory::create(QStringLiteral("Fusion"));
   buttonStyle->setParent(this);
-  auto makeButton = [&](const char* name, const char16_t* caption, std::uint32_t bgr,
+  auto makeButton = [&](const char* name, std::u16string_view caption, Control control,
                         void (StopwatchForm::*click)(InputTime)) {
-    auto* button = new TimedPushButton(QString::fromUtf16(caption), client_);
+    auto* button = new TimedPushButton(ToQString(caption), client_);
     button->setObjectName(QString::fromLatin1(name));
     button->setStyle(buttonStyle);
-    button->setFont(JapaneseFont(10.5));
-    PaintBackground(button, ColorFromBgr(bgr));
+    button->setFont(DesignFont(control));
+    PaintControl(button, control);
     connect(button, &QPushButton::clicked, this, [this, button, click] { (form_.*click)(button->inputTime()); });
     return button;
   };
 
-  cmdLap_ = makeButton("cmdLap", u"リセット", 0x0080FF80, &StopwatchForm::cmdLapClick);
+  cmdLap_ = makeButton("cmdLap", design::kLapCaption, Control::cmdLap, &StopwatchForm::cmdLapClick);
 
   tmrClock_ = new QTimer(this);
   tmrClock_->setObjectName(QStringLiteral("tmrClock"));
@@ -138,14 +150,14 @@ void frmStopwatch::createControls() {
   lstLap_ = new LapListView(client_);
   lstLap_->setObjectName(QStringLiteral("lstLap"));
   lstLap_->setModel(lapModel_);
-  lstLap_->setFont(JapaneseFont(15.75));
+  lstLap_->setFont(DesignFont(Control::lstLap));
   chooseLapStandIns();
   connect(lstLap_, &LapListView::mousePressed, this,
           [this](QMouseEvent* event) { handleMouse(PressTarget::LapList, *event); });
   connect(lstLap_, &LapListView::mouseDoubleClicked, this,
           [this](QMouseEvent* event) { handleMouse(PressTarget::LapList, *event); });
 
-  cmdStart_ = makeButton("cmdStart", u"スタート", 0x0080FFFF, &StopwatchForm::cmdStartClick);
+  cmdStart_ = makeButton("cmdStart", design::kStartCaption, Control::cmdStart, &StopwatchForm::cmdStartClick);
 
   imgWatch_ = new DialView(client_);
   imgWatch_->setObjectName(QStringLiteral("imgWatch"));
@@ -153,10 +165,10 @@ void frmStopwatch::createControls() {
   imgWatch_->setFocusPolicy(Qt::TabFocus);
   imgWatch_->installEventFilter(this);
 
-  lblTime_ = new TimeLabel(QStringLiteral("Label1"), client_);
+  lblTime_ = new TimeLabel(ToQString(design::kTimeLabelText), client_);
   lblTime_->setObjectName(QStringLiteral("lblTime"));
-  lblTime_->setFont(JapaneseFont(18));
-  PaintBackground(lblTime_, Qt::black, Qt::white);
+  lblTime_->setFont(DesignFont(Control::lblTime));
+  PaintControl(lblTime_, Control::lblTime);
   lblTime_->installEventFilter(this);
 
   client_->installEventFilter(this);
@@ -347,8 +359,6 @@ void frmStopwatch::showDial(const PixelRect& changed, std::int32_t handTime) {
       QStringLiteral("Dial at %1 seconds").arg(ToQString(FormatSeconds(handTime, numberSymbols_))));
   imgWatch_->update(changed.left, changed.top, changed.width, changed.height);
 }
-
-void frmStopwatch::setAlwaysOnTop(bool onTop) { services_.stacking.setAlwaysOnTop(*this, onTop); }
 
 // ---- Events ---------------------------------------------------------------------------------
 

@@ -29,13 +29,12 @@ class LapListModel;
 class LapListView;
 class TimeLabel;
 class TimedPushButton;
-class WindowStacking;
 
 struct PlatformServices {
   TickCounter& ticks;
   SoundPlayer& sound;
   CursorConfinement& cursor;
-  WindowStacking& stacking;
+  TopmostStacking& stacking;
   std::string programDirectory;
 };
 
@@ -46,7 +45,6 @@ class frmStopwatch final : public QMainWindow,
                            ControlLayout,
                            RefreshTimer,
                            DialDisplay,
-                           TopmostStacking,
                            NumberFormat {
   Q_OBJECT
 
@@ -108,7 +106,6 @@ class frmStopwatch final : public QMainWindow,
   double screenHertz() const override;
   bool shownOnScreen() const override;
   void showDial(const PixelRect& changed, std::int32_t handTime) override;
-  void setAlwaysOnTop(bool onTop) override;
   NumberSymbols numberSymbols() const override;
 
   void createControls();

@@ -16,24 +16,9 @@ namespace tovira::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"ToviraWatch";
-constexpr wchar_t kDesignCaption[] = L"Toviraｽﾄｯﾌﾟｳｫｯﾁ";
 // A fixed width: the user may change the window's height, which the lap list follows.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr UINT_PTR kRefreshTimer = 1;
-
-constexpr COLORREF kStartColor = 0x0080FFFF;  // light yellow
-constexpr COLORREF kLapColor = 0x0080FF80;    // light green
-constexpr COLORREF kTimeTextColor = 0x00FFFFFF;
-
-// Fonts every Windows has; the Japanese ones monospaced, so the lap columns line up.
-constexpr wchar_t kButtonFace[] = L"MS UI Gothic";
-constexpr wchar_t kMonospacedFace[] = L"MS Gothic";
-
-UniqueFont MakeFont(const wchar_t* face, int hundredthsOfPoints, unsigned dpi, BYTE pitchAndFamily) {
-  return UniqueFont(CreateFontW(-MulDiv(hundredthsOfPoints, static_cast<int>(dpi), 7200), 0, 0, 0, FW_NORMAL, FALSE,
-                                FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                DEFAULT_QUALITY, pitchAndFamily, face));
-}
 
 std::wstring TextOf(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -50,8 +35,7 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
   windowClass.hIcon = static_cast<HICON>(
       LoadImageW(instance, MAKEINTRESOURCEW(TOVIRA_ICON), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  // The window's background is system colour 9, resolved whenever it is drawn.
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_CAPTIONTEXT + 1));
+  // No background of the class: the window erases in the colour of the scheme.
   windowClass.lpszClassName = kWindowClass;
   if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     RaiseFault("the window class could not be registered");
@@ -61,7 +45,7 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
 struct ControlDefinition {
   Control control;
   const wchar_t* windowClass;
-  const wchar_t* text;
+  std::u16string_view text;
   DWORD style;
   int id;
 };
@@ -69,13 +53,13 @@ struct ControlDefinition {
 // In their creation order. The digit strip is hidden; the pictures and the label
 // take the mouse (SS_NOTIFY), which plain statics would pass to the window below.
 constexpr ControlDefinition kControls[] = {
-    {Control::imgNumber, L"STATIC", L"", SS_OWNERDRAW, kDigitStripId},
-    {Control::cmdLap, L"BUTTON", L"リセット", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kResetLapButtonId},
-    {Control::lstLap, L"LISTBOX", L"",
+    {Control::imgNumber, L"STATIC", u"", SS_OWNERDRAW, kDigitStripId},
+    {Control::cmdLap, L"BUTTON", design::kLapCaption, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kResetLapButtonId},
+    {Control::lstLap, L"LISTBOX", u"",
      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, kLapListId},
-    {Control::cmdStart, L"BUTTON", L"スタート", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kStartStopButtonId},
-    {Control::imgWatch, L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, kDialId},
-    {Control::lblTime, L"STATIC", L"Label1", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kTimeLabelId},
+    {Control::cmdStart, L"BUTTON", design::kStartCaption, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kStartStopButtonId},
+    {Control::imgWatch, L"STATIC", u"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, kDialId},
+    {Control::lblTime, L"STATIC", design::kTimeLabelText, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kTimeLabelId},
 };
 
 }  // namespace
@@ -96,8 +80,8 @@ StopwatchWindow::StopwatchWindow(HINSTANCE instance, Win32Machine& machine, std:
   primary.cbSize = sizeof primary;
   GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary);
   // Made on the primary monitor first, to learn its density; sized and centred after.
-  CreateWindowExW(0, kWindowClass, kDesignCaption, kStyle, primary.rcWork.left, primary.rcWork.top, 0, 0, nullptr,
-                  menuBar.get(), instance, this);
+  CreateWindowExW(0, kWindowClass, Wide(design::kWindowCaption).c_str(), kStyle, primary.rcWork.left,
+                  primary.rcWork.top, 0, 0, nullptr, menuBar.get(), instance, this);
   if (!window_) RaiseFault("the window could not be made");
   menuBar.release();  // the window destroys its menu bar
   machine_.stacking.setWindow(window_.get());
@@ -122,9 +106,9 @@ StopwatchWindow::~StopwatchWindow() { ready_ = false; }
 void StopwatchWindow::createControls() {
   for (const ControlDefinition& definition : kControls) {
     HWND control = CreateWindowExW(definition.control == Control::lstLap ? WS_EX_CLIENTEDGE : 0,
-                                   definition.windowClass, definition.text, WS_CHILD | definition.style, 0, 0, 0, 0,
-                                   window_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(definition.id)),
-                                   instance_, nullptr);
+                                   definition.windowClass, Wide(definition.text).c_str(), WS_CHILD | definition.style,
+                                   0, 0, 0, 0, window_.get(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(definition.id)), instance_, nullptr);
     if (!control) RaiseFault("a control could not be made");
     controls_[static_cast<std::size_t>(definition.control)] = control;
     if (definition.control != Control::imgNumber) {
@@ -140,9 +124,9 @@ void StopwatchWindow::createControls() {
 }
 
 void StopwatchWindow::applyFonts() {
-  UniqueFont buttons = MakeFont(kButtonFace, 900, dpi_, VARIABLE_PITCH | FF_SWISS);
-  UniqueFont label = MakeFont(kMonospacedFace, 1800, dpi_, FIXED_PITCH | FF_MODERN);
-  UniqueFont list = MakeFont(kMonospacedFace, 1575, dpi_, FIXED_PITCH | FF_MODERN);
+  UniqueFont buttons = CreateDesignFont(Control::cmdStart, dpi_);
+  UniqueFont label = CreateDesignFont(Control::lblTime, dpi_);
+  UniqueFont list = CreateDesignFont(Control::lstLap, dpi_);
   for (const auto& [control, font] : {std::pair{Control::cmdStart, buttons.get()}, {Control::cmdLap, buttons.get()},
                                       {Control::lblTime, label.get()}, {Control::lstLap, list.get()}}) {
     SendMessageW(controlOf(control), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -345,11 +329,27 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
       onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       return TRUE;
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lparam) != controlOf(Control::lblTime)) break;
-      // White on system colour 7, black in the usual scheme.
-      SetTextColor(reinterpret_cast<HDC>(wparam), kTimeTextColor);
-      SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_MENUTEXT));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_MENUTEXT));
+    case WM_CTLCOLORLISTBOX: {
+      const HWND control = reinterpret_cast<HWND>(lparam);
+      if (control != controlOf(Control::lblTime) && control != controlOf(Control::lstLap)) break;
+      const HDC dc = reinterpret_cast<HDC>(wparam);
+      const ColorPair colors = ColorsOf(control == controlOf(Control::lblTime) ? Control::lblTime : Control::lstLap,
+                                        colorScheme_);
+      SetTextColor(dc, Drawn(colors.text));
+      SetBkColor(dc, Drawn(colors.background));
+      return reinterpret_cast<LRESULT>(BrushOf(dc, colors.background));
+    }
+    case WM_ERASEBKGND: {
+      RECT client;
+      GetClientRect(window, &client);
+      const HDC dc = reinterpret_cast<HDC>(wparam);
+      FillRect(dc, &client, BrushOf(dc, WindowBackground(colorScheme_)));
+      return TRUE;
+    }
+    // A change of the scheme, or of its colours, shows at once.
+    case WM_SYSCOLORCHANGE:
+      followColorScheme();
+      return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
@@ -387,6 +387,7 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
       onDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;
     case WM_SETTINGCHANGE:
+      if (wparam == SPI_SETHIGHCONTRAST) followColorScheme();
       if (ready_ && lparam && std::wstring_view(reinterpret_cast<const wchar_t*>(lparam)) == L"intl") {
         chooseLapStandIns();
         form_.NumberFormatChanged();
@@ -545,6 +546,12 @@ void StopwatchWindow::onDpiChanged(unsigned dpi, const RECT& suggested) {
   InvalidateRect(controlOf(Control::imgWatch), nullptr, FALSE);
 }
 
+// Read again, and everything drawn in it, from the window's background down.
+void StopwatchWindow::followColorScheme() {
+  colorScheme_ = SystemColorScheme();
+  RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void StopwatchWindow::close() {
   form_.Unload();
   ready_ = false;
@@ -555,21 +562,21 @@ void StopwatchWindow::close() {
 
 void StopwatchWindow::onDrawItem(const DRAWITEMSTRUCT& item) {
   switch (item.CtlID) {
-    case kStartStopButtonId: drawButton(item, kStartColor); break;
-    case kResetLapButtonId: drawButton(item, kLapColor); break;
-    case kDialId: drawPicture(item, canvas_.picture()); break;
-    case kDigitStripId: drawPicture(item, canvas_.digitStrip()); break;
+    case kStartStopButtonId: drawButton(item, Control::cmdStart); break;
+    case kResetLapButtonId: drawButton(item, Control::cmdLap); break;
+    case kDialId: drawPicture(item, canvas_.picture(), Control::imgWatch); break;
+    case kDigitStripId: drawPicture(item, canvas_.digitStrip(), Control::imgNumber); break;
     default: break;
   }
 }
 
-// A push button painted in its own colour, whatever the desktop's theme.
-void StopwatchWindow::drawButton(const DRAWITEMSTRUCT& item, COLORREF background) const {
+// A push button painted in its own colours, whatever the desktop's theme.
+void StopwatchWindow::drawButton(const DRAWITEMSTRUCT& item, Control button) const {
   const HDC dc = item.hDC;
   const bool pressed = item.itemState & ODS_SELECTED;
+  const ColorPair colors = ColorsOf(button, colorScheme_);
   RECT face = item.rcItem;
-  SetDCBrushColor(dc, background);
-  FillRect(dc, &face, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  FillRect(dc, &face, BrushOf(dc, colors.background));
   DrawEdge(dc, &face, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
   if (item.itemState & ODS_FOCUS && !(item.itemState & ODS_NOFOCUSRECT)) {
     RECT focus = face;
@@ -579,13 +586,13 @@ void StopwatchWindow::drawButton(const DRAWITEMSTRUCT& item, COLORREF background
   if (pressed) OffsetRect(&face, 1, 1);
   const SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  SetTextColor(dc, Drawn(colors.text));
   DrawTextW(dc, TextOf(item.hwndItem).c_str(), -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // A picture from the control's top left corner at the monitor's density, as a
-// picture box shows it; the rest of the control in its background, system colour 5.
-void StopwatchWindow::drawPicture(const DRAWITEMSTRUCT& item, const DibPicture& picture) const {
+// picture box shows it; the rest of the control in its background.
+void StopwatchWindow::drawPicture(const DRAWITEMSTRUCT& item, const DibPicture& picture, Control control) const {
   const HDC dc = item.hDC;
   // Rounded as the control's size is, so that a dial fills its control exactly.
   const double scale = static_cast<double>(dpi_) / USER_DEFAULT_SCREEN_DPI / canvas_.ratio();
@@ -599,7 +606,7 @@ void StopwatchWindow::drawPicture(const DRAWITEMSTRUCT& item, const DibPicture& 
     StretchBlt(dc, 0, 0, width, height, picture.dc(), 0, 0, picture.width(), picture.height(), SRCCOPY);
   }
   const RECT& all = item.rcItem;
-  const HBRUSH background = GetSysColorBrush(COLOR_WINDOW);
+  const HBRUSH background = BrushOf(dc, ColorsOf(control, colorScheme_).background);
   const RECT right{width, 0, all.right, all.bottom};
   const RECT below{0, height, width, all.bottom};
   if (!IsRectEmpty(&right)) FillRect(dc, &right, background);

@@ -9,6 +9,7 @@
 #include "platform/win32_services.h"
 #include "windows/gdi_dial_canvas.h"
 #include "windows/win32_handle.h"
+#include "windows/window_look.h"
 
 #include <windows.h>
 
@@ -92,8 +93,9 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
   void applyFonts();
   void chooseLapStandIns();
   void applyIcons();
-  void drawButton(const DRAWITEMSTRUCT& item, COLORREF background) const;
-  void drawPicture(const DRAWITEMSTRUCT& item, const DibPicture& picture) const;
+  void drawButton(const DRAWITEMSTRUCT& item, Control button) const;
+  void drawPicture(const DRAWITEMSTRUCT& item, const DibPicture& picture, Control control) const;
+  void followColorScheme();
   HWND controlOf(Control control) const { return controls_[static_cast<std::size_t>(control)]; }
   std::optional<PressTarget> pressTargetOf(HWND control) const;
   // Twips of the monitor the window is on, for its own geometry.
@@ -105,6 +107,7 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
   unsigned dpi_ = USER_DEFAULT_SCREEN_DPI;
   // Whether messages reach the stopwatch: from the controls' creation until close.
   bool ready_ = false;
+  ColorScheme colorScheme_ = SystemColorScheme();
   UniqueFont buttonFont_, labelFont_, listFont_;
   // Separators the list's font cannot draw one cell wide, and what it shows instead.
   CharacterStandIns lapStandIns_;

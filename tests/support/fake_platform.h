@@ -1,7 +1,6 @@
 #pragma once
 // Stand-ins for the operating system services, for tests of the Qt window.
 
-#include "platform/window_stacking.h"
 #include "support/fake_services.h"
 
 #include <QRect>
@@ -15,18 +14,12 @@ inline QRect RectAs<QRect>(const PixelRect& rect) {
   return QRect(rect.left, rect.top, rect.width, rect.height);
 }
 
-class FakeWindowStacking final : public WindowStacking {
- public:
-  void setAlwaysOnTop(QWidget&, bool on) override { requests.push_back(on); }
-  std::vector<bool> requests;
-};
-
 struct FakePlatform {
   FakeTickCounter ticks;
   FakeSoundPlayer sound;
   // Compared with the window's geometry, as Qt has rectangles.
   RecordingCursorConfinement<QRect> cursor;
-  FakeWindowStacking stacking;
+  FakeTopmostStacking stacking;
 };
 
 }  // namespace tovira::testing

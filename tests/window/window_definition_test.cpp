@@ -62,6 +62,7 @@ class WindowDefinitionTest : public QObject {
     QCOMPARE(list->font().pointSizeF(), 15.75);
     QCOMPARE(f.control<QPushButton>("cmdStart")->palette().color(QPalette::Button), QColor(255, 255, 128));
     QCOMPARE(f.control<QPushButton>("cmdLap")->palette().color(QPalette::Button), QColor(128, 255, 128));
+    QCOMPARE(f.control<QPushButton>("cmdStart")->palette().color(QPalette::ButtonText), QColor(Qt::black));
     QCOMPARE(f.window->centralWidget()->palette().color(QPalette::Window), QColor(Qt::white));
   }
 

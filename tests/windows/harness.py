@@ -188,7 +188,7 @@ class WinePrefix:
         self.provide(READER.with_name("window_probe.dll"))
         started = time.monotonic()
         self.wine("wineboot", "-i")
-        self._substitute_fonts()
+        self._substitute_fonts(f'"{STAND_IN_FONT}"')
         # wineboot returns while Wine's services are still completing the prefix; until
         # they end, programs start slowly and unevenly.
         self._wineserver("--wait")
@@ -227,14 +227,24 @@ class WinePrefix:
             raise AssertionError(f"wine {args} ended with {code}: {err!r}")
         return out
 
-    def _substitute_fonts(self):
+    def _substitute_fonts(self, data):
+        """Each Japanese font's substitute set to the data as regedit reads it ("-" removes it)."""
         lines = ["Windows Registry Editor Version 5.00", "",
                  r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]"]
-        lines += [f'"{font}"="{STAND_IN_FONT}"' for font in JAPANESE_UI_FONTS]
+        lines += [f'"{font}"={data}' for font in JAPANESE_UI_FONTS]
         registry_file = self.path / "japanese-fonts.reg"
         # regedit reads non-ASCII names only from a UTF-16 file with its byte order mark.
         registry_file.write_bytes("\r\n".join(lines + [""]).encode("utf-16"))
         self.wine("regedit", "/S", windows_path(registry_file))
+
+    @contextlib.contextmanager
+    def without_japanese_ui_fonts(self):
+        """As a Windows without its Japanese fonts: the stand-in font is only a face of its own name."""
+        self._substitute_fonts("-")
+        try:
+            yield
+        finally:
+            self._substitute_fonts(f'"{STAND_IN_FONT}"')
 
     def registry(self, key):
         """Every value of a key and of the keys below it, {key: {name: data}} as reg
@@ -328,6 +338,38 @@ def read(*arguments):
     if code != 0:
         raise AssertionError(f"window_reader {arguments} ended with {code}: {err!r}")
     return json.loads(out.decode("utf-8"))
+
+
+@contextlib.contextmanager
+def system_colors(**colors):
+    """The main window's program given system colours as the display settings give them, e.g.
+    COLOR_WINDOW="FFFFE0", and the old ones back afterwards."""
+    def set_colors(settings):
+        return read("--title", BASE_CAPTION, "--sys-colors", *settings)["previous"]
+    previous = set_colors(f"{SYSTEM_COLORS[name]}={rgb}" for name, rgb in colors.items())
+    try:
+        yield
+    finally:
+        set_colors(previous)
+
+
+@contextlib.contextmanager
+def high_contrast(**colors):
+    """The main window's program under a high-contrast scheme of these colours (see system_colors),
+    as the user turns one on, and off again afterwards."""
+    def turn(state):
+        if not read("--title", BASE_CAPTION, "--high-contrast", state)["answered"]:
+            raise AssertionError("the program asks nothing of the high-contrast scheme")
+    with system_colors(**colors):
+        turn("on")
+        try:
+            yield
+        finally:
+            turn("off")
+
+
+SYSTEM_COLORS = dict(COLOR_WINDOW=5, COLOR_MENUTEXT=7, COLOR_WINDOWTEXT=8, COLOR_CAPTIONTEXT=9, COLOR_BTNFACE=15,
+                     COLOR_BTNTEXT=18)
 
 
 def activate(window_id):

@@ -2,9 +2,11 @@
 as created, every mouse binding in both behaviour modes, records in the four display
 modes, Reset, the pointer held while running, the settings written on close (and at
 the session's end) and read at the next start, a missing tick.wav and hostile
-settings files. The window is read with window_reader.exe and driven with xdotool
-and the keyboard."""
+settings files, the fonts with and without the Japanese Windows fonts, and the
+colours following the system's and its high-contrast scheme. The window is read with window_reader.exe and driven
+with xdotool and the keyboard."""
 
+import collections
 import contextlib
 import re
 import shutil
@@ -69,6 +71,19 @@ def rect(control):
 def screen_rect(window, control_id):
     r = find_control(window, control_id)["screen_rect"]
     return (r["left"], r["top"], r["right"], r["bottom"])
+
+
+def assert_settles(test, observe, want, what):
+    """Waits for observe() to give want, and fails with the difference."""
+    seen = {}
+
+    def matches():
+        seen["last"] = observe()
+        return seen["last"] == want
+    try:
+        poll(matches, what, timeout=10)
+    except AssertionError:
+        test.assertEqual(seen.get("last"), want, what)
 
 
 def hand_pixels(window):
@@ -153,6 +168,75 @@ class Window(harness.unittest.TestCase):
             harness.PREFIX.set_registry_value(desktop, "LogPixels", "96", "REG_DWORD")
 
 
+class Look(harness.unittest.TestCase):
+    def test_fixed_pitch_faces_keep_the_columns_aligned(self):
+        for what, fonts, face in [("with MS Gothic", contextlib.nullcontext, "MS Gothic"),
+                                  ("without it, the installed Japanese fixed-pitch face",
+                                   harness.PREFIX.without_japanese_ui_fonts, harness.STAND_IN_FONT)]:
+            with self.subTest(what), fonts(), Program(self, settings()) as program:
+                window = program.read()
+                self.assertEqual(find_control(window, LABEL)["font"]["requested"], face)
+                # A record below a second and one above it: blanks stand where digits do.
+                start, lap = (screen_rect(window, c) for c in (START, LAP))
+                xdotool("mousemove", (start[0] + start[2]) // 2, (start[1] + start[3]) // 2, "click", 1,
+                        "mousemove", (lap[0] + lap[2]) // 2, (lap[1] + lap[3]) // 2, "click", 1)
+                time.sleep(1.5)
+                Clicks().click_control(window, START)
+                window = program.wait_for(lambda w: len(find_control(w, LIST)["lines"]) == 2, "two records")
+                self.assertRegex("|".join(find_control(window, LIST)["lines"]), r"^ +0\.\d{3} 秒\| +1\.\d{3} 秒$")
+                for caption, suffix in [("HMS   ", "[時分秒]"), ("SEC KEY  ", "[ﾌﾚｰﾑ:秒:ｺﾏ]")]:
+                    program.choose("Conf", "Marcadores  ", caption)
+                    window = program.wait_for(lambda w: w["title"] == BASE_CAPTION + suffix, caption)
+                    font = find_control(window, LIST)["font"]
+                    self.assertEqual((font["requested"], font["missing_glyphs"]), (face, 0))
+                    first, second = font["line_ends"]
+                    self.assertEqual(first, second, find_control(window, LIST)["lines"])
+                program.choose("Arch", "Cerr")
+                program.wait_exit()
+
+    def test_colours_follow_the_system_and_its_high_contrast_scheme_at_once(self):
+        black, white, navy, ivory, plum = (0, 0, 0), (255, 255, 255), (0, 0, 128), (255, 255, 224), (64, 0, 64)
+        yellow, green = (255, 255, 128), (128, 255, 128)
+        high_contrast_black = dict(COLOR_WINDOW="000000", COLOR_WINDOWTEXT="FFFFFF", COLOR_BTNFACE="000000",
+                                   COLOR_BTNTEXT="FFFFFF", COLOR_MENUTEXT="FFFFFF", COLOR_CAPTIONTEXT="FFFFFF")
+        # (what, the scheme, the window's background, each control's background and text colours)
+        cases = [
+            ("as Wine's colours are", contextlib.nullcontext(), black,
+             {LABEL: (black, white), LIST: (white, black), START: (yellow, black), LAP: (green, black)}),
+            ("other system colours",
+             harness.system_colors(COLOR_MENUTEXT="000080", COLOR_WINDOW="FFFFE0", COLOR_CAPTIONTEXT="400040"), plum,
+             {LABEL: (navy, white), LIST: (ivory, black), START: (yellow, black), LAP: (green, black)}),
+            # The label was white on white, and the buttons' captions white on pastel.
+            ("High Contrast Black", harness.high_contrast(**high_contrast_black), black,
+             {LABEL: (black, white), LIST: (black, white), START: (black, white), LAP: (black, white)}),
+        ]
+
+        def shown(window, controls):
+            """The commonest colour of each control and whether its text colour shows; the
+            colours of a strip of the window's background right of the dial."""
+            def look(control_id, text):
+                pixels = collections.Counter(pixel for row in screen_pixels(screen_rect(window, control_id))
+                                             for pixel in row)
+                return pixels.most_common(1)[0][0], pixels[text] > 0
+            client = window["client"]
+            strip = (client["left"] + 256, client["top"] + 10, client["left"] + 257, client["top"] + 250)
+            return ({control_id: look(control_id, text) for control_id, (_, text) in controls.items()},
+                    set(row[0] for row in screen_pixels(strip)))
+
+        with Program(self, settings()) as program:
+            clicks = Clicks()
+            window = program.read()
+            for _ in range(4):  # two lines, the first of them not selected
+                clicks.click_control(window, START)
+            program.wait_for(lambda w: len(find_control(w, LIST)["lines"]) == 2, "two records")
+            for what, scheme, background, controls in cases:
+                with self.subTest(what), scheme:
+                    want = ({control_id: (colours[0], True) for control_id, colours in controls.items()}, {background})
+                    assert_settles(self, lambda: shown(window, controls), want, what)
+            program.choose("Arch", "Cerr")
+            program.wait_exit()
+
+
 class Model(BindingsModel):
     """The bindings' model, and what the window should show for it."""
 
@@ -218,16 +302,8 @@ class Bindings(harness.unittest.TestCase):
         self.assertEqual(rect(find_control(window, LIST))[3], client["bottom"] - client["top"] - 4)
 
     def settle(self, what):
-        """Waits for the window to show what the model says, and fails with the difference."""
-        want, seen = self.model.shows(), {}
-
-        def matches():
-            seen["last"] = shows(self.program.read())
-            return seen["last"] == want
-        try:
-            poll(matches, what, timeout=10)
-        except AssertionError:
-            self.assertEqual(seen.get("last"), want, what)
+        """Waits for the window to show what the model says."""
+        assert_settles(self, lambda: shows(self.program.read()), self.model.shows(), what)
 
     def spot(self, target):
         window = self.program.read()

@@ -56,14 +56,33 @@ void DescribeMenu(JsonWriter& json, HMENU menu) {
   json.EndArray();
 }
 
-// The text a control draws: its own, or a list box's lines.
-std::wstring DrawnText(HWND control) {
+bool IsListBox(HWND control) {
   wchar_t class_name[64] = {};
   GetClassNameW(control, class_name, 64);
-  if (CompareStringOrdinal(class_name, -1, L"ListBox", -1, TRUE) != CSTR_EQUAL) return WindowText(control);
+  return CompareStringOrdinal(class_name, -1, L"ListBox", -1, TRUE) == CSTR_EQUAL;
+}
+
+// The text a control draws: its own, or a list box's lines.
+std::wstring DrawnText(HWND control) {
+  if (!IsListBox(control)) return WindowText(control);
   std::wstring text;
   for (const auto& line : ListBoxLines(control, SendMessageW)) text += line;
   return text;
+}
+
+// Where each character of each line ends, from the line's start: characters that
+// stand in one column of the lines end at the same place.
+void DescribeLineEnds(JsonWriter& json, HDC context, HWND list) {
+  json.Key("line_ends").BeginArray();
+  for (const auto& line : ListBoxLines(list, SendMessageW)) {
+    std::vector<INT> ends(line.size());
+    SIZE size{};
+    GetTextExtentExPointW(context, line.c_str(), static_cast<int>(line.size()), 0, nullptr, ends.data(), &size);
+    json.BeginArray();
+    for (const INT end : ends) json.Number(end);
+    json.EndArray();
+  }
+  json.EndArray();
 }
 
 void DescribeFont(JsonWriter& json, HWND control) {
@@ -87,8 +106,9 @@ void DescribeFont(JsonWriter& json, HWND control) {
       .Key("requested").String(requested.lfFaceName)
       .Key("face").String(face.data())
       .Key("height").Number(requested.lfHeight)
-      .Key("missing_glyphs").Number(missing)
-      .EndObject();
+      .Key("missing_glyphs").Number(missing);
+  if (IsListBox(control)) DescribeLineEnds(json, context.get(), control);
+  json.EndObject();
 }
 
 void DescribeIcon(JsonWriter& json, HWND control) {
@@ -108,6 +128,43 @@ void DescribeIcon(JsonWriter& json, HWND control) {
   json.Null();
 }
 
+// Wine has no high-contrast scheme: SPI_SETHIGHCONTRAST fails and SPI_GETHIGHCONTRAST
+// always says off. So that the program can be seen under one, the probe answers its
+// asking instead of the system, as Windows answers with the scheme on.
+BOOL WINAPI HighContrastOn(UINT action, UINT parameter, PVOID data, UINT flags) {
+  if (action == SPI_GETHIGHCONTRAST && data && static_cast<HIGHCONTRASTW*>(data)->cbSize == sizeof(HIGHCONTRASTW)) {
+    auto& scheme = *static_cast<HIGHCONTRASTW*>(data);
+    scheme.dwFlags = HCF_HIGHCONTRASTON | HCF_AVAILABLE;
+    scheme.lpszDefaultScheme = nullptr;
+    return TRUE;
+  }
+  return SystemParametersInfoW(action, parameter, data, flags);
+}
+
+// Points the program's import of SystemParametersInfoW, in its import address table,
+// at the system's call or at HighContrastOn; whether the program imports it.
+bool AnswerForHighContrast(bool on) {
+  const auto system =
+      reinterpret_cast<ULONG_PTR>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoW"));
+  const auto probe = reinterpret_cast<ULONG_PTR>(&HighContrastOn);
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+  const auto* headers =
+      reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); library->Name;
+       ++library) {
+    for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk); slot->u1.Function; ++slot) {
+      if (slot->u1.Function != system && slot->u1.Function != probe) continue;
+      DWORD protection = 0;
+      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &protection);
+      slot->u1.Function = on ? probe : system;
+      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, protection, &protection);
+      return true;
+    }
+  }
+  return false;
+}
+
 void TakeNumberSigns(JsonWriter& json, HWND window) {
   const wchar_t* international = L"Control Panel\\International";
   for (const auto& [name, type] : {std::pair{L"sThousand", LOCALE_STHOUSAND}, std::pair{L"sDecimal", LOCALE_SDECIMAL}}) {
@@ -123,7 +180,7 @@ void TakeNumberSigns(JsonWriter& json, HWND window) {
 
 void Answer(HWND window, HWND reply_window, LPARAM request) {
   JsonWriter json;
-  switch (request) {
+  switch (request & 0xFF) {
     case kProbeMenuBar: {
       HMENU menu = GetMenu(window);
       if (menu) DescribeMenu(json, menu);
@@ -132,6 +189,20 @@ void Answer(HWND window, HWND reply_window, LPARAM request) {
     }
     case kProbeControlFont: DescribeFont(json, window); break;
     case kProbeStaticIcon: DescribeIcon(json, window); break;
+    case kProbeSystemColor: {
+      const INT index = static_cast<INT>(request >> 8 & 0xFF);
+      const auto color = static_cast<COLORREF>(request >> 16);
+      json.Number(GetSysColor(index));
+      SetSysColors(1, &index, &color);
+      break;
+    }
+    case kProbeHighContrast: {
+      const bool imported = AnswerForHighContrast(request >> 8 & 1);
+      json.Bool(imported);
+      // As Windows tells every window of the change.
+      if (imported) SendMessageW(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+      break;
+    }
     case kProbeNumberSignsChanged: TakeNumberSigns(json, window); break;
     default: return;
   }

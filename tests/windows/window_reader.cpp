@@ -7,6 +7,13 @@
 //                                          the window told that the registry's number signs are the user's now
 //   window_reader --clip                   the rectangle the pointer is held in, and the pointer
 //   window_reader --boxes                  the message boxes shown: title, text, icon, buttons
+//   window_reader --title PREFIX --sys-colors N=RRGGBB...
+//                                          sets that window's program's system colours N
+//                                          (COLOR_ numbers) as the display settings do, and
+//                                          gives those replaced in the same form, to set back
+//   window_reader --title PREFIX --high-contrast on|off
+//                                          turns a high-contrast scheme on or off for that
+//                                          window's program (Wine has none of its own)
 // Exit status 0 when it printed, 1 when no such window is shown (yet), 2 for bad usage,
 // 3 when the program did not answer in time (busy starting, or hung).
 // Menus, fonts and icons are asked of the program itself through window_probe.dll.
@@ -17,6 +24,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -120,7 +128,7 @@ class Probe {
   }
 
   // The JSON the program answers for a window on the probed thread, or null.
-  std::string Ask(HWND window, ProbeRequest request) {
+  std::string Ask(HWND window, LPARAM request) {
     answer_.reset();
     if (hook_) Send(window, ProbeMessage(), reinterpret_cast<WPARAM>(reply_window_.get()), request);
     return answer_.value_or("null");
@@ -249,8 +257,31 @@ void DescribeBoxes(JsonWriter& json) {
 }
 
 int Usage() {
-  std::fputs("usage: window_reader (--title PREFIX [--topmost | --number-signs-changed] | --clip | --boxes)\n", stderr);
+  std::fputs("usage: window_reader (--title PREFIX [--topmost | --sys-colors N=RRGGBB... | --high-contrast on|off"
+             " | --number-signs-changed] | --clip | --boxes)\n",
+             stderr);
   return 2;
+}
+
+std::wstring ColorSetting(int index, COLORREF color) {
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%d=%02X%02X%02X", index, GetRValue(color), GetGValue(color), GetBValue(color));
+  return text;
+}
+
+int SetSystemColors(HWND window, std::span<const std::wstring_view> settings, JsonWriter& json) {
+  Probe probe(window);
+  json.BeginObject().Key("previous").BeginArray();
+  for (const std::wstring_view setting : settings) {
+    int index = 0;
+    unsigned rgb = 0;
+    if (std::swscanf(std::wstring(setting).c_str(), L"%d=%6x", &index, &rgb) != 2) return Usage();
+    const COLORREF color = RGB(rgb >> 16, rgb >> 8 & 0xFF, rgb & 0xFF);
+    const std::string previous = probe.Ask(window, SystemColorRequest(index, color));
+    json.String(ColorSetting(index, static_cast<COLORREF>(std::stoul(previous))));
+  }
+  json.EndArray().EndObject();
+  return 0;
 }
 
 int Run(const std::vector<std::wstring_view>& arguments, JsonWriter& json) {
@@ -264,15 +295,26 @@ int Run(const std::vector<std::wstring_view>& arguments, JsonWriter& json) {
   }
   const bool title_given = arguments.size() >= 2 && arguments[0] == L"--title";
   const bool topmost_only = arguments.size() == 3 && arguments[2] == L"--topmost";
+  const bool colors = arguments.size() >= 4 && arguments[2] == L"--sys-colors";
+  const bool high_contrast = arguments.size() == 4 && arguments[2] == L"--high-contrast" &&
+                             (arguments[3] == L"on" || arguments[3] == L"off");
   const bool signs_changed = arguments.size() == 3 && arguments[2] == L"--number-signs-changed";
-  if (!title_given || (arguments.size() > 2 && !topmost_only && !signs_changed)) return Usage();
+  if (!title_given || (arguments.size() > 2 && !topmost_only && !colors && !high_contrast && !signs_changed)) {
+    return Usage();
+  }
 
   const auto window = FindMainWindow(arguments[1]);
   if (!window) return 1;
-  if (topmost_only) {
-    json.BeginObject().Key("topmost").Bool(IsTopmost(*window)).EndObject();
-  } else if (signs_changed) {
+  if (colors) return SetSystemColors(*window, std::span(arguments).subspan(3), json);
+  if (high_contrast) {
+    const LPARAM on = arguments[3] == L"on";
+    json.BeginObject().Key("answered").Raw(Probe(*window).Ask(*window, kProbeHighContrast | on << 8)).EndObject();
+    return 0;
+  }
+  if (signs_changed) {
     json.Raw(Probe(*window).Ask(*window, kProbeNumberSignsChanged));
+  } else if (topmost_only) {
+    json.BeginObject().Key("topmost").Bool(IsTopmost(*window)).EndObject();
   } else {
     DescribeWindow(json, *window);
   }

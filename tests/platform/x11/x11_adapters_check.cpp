@@ -359,7 +359,7 @@ void CheckToggleLeavesWindowAlone(X11WindowStacking& stacking, const Wm& wm, QWi
   const QRect geometry = XGeometry(id);
   for (const bool onTop : {true, false}) {
     const QString when = onTop ? QStringLiteral("on top") : QStringLiteral("back to normal");
-    stacking.setAlwaysOnTop(window, onTop);
+    stacking.setAlwaysOnTop(onTop);
     Check(WaitFor([&] { return wm.hasAbove(window) == onTop; }), when + ": _NET_WM_STATE_ABOVE follows");
     Check(WaitFor([&] { return Wm::stacksAbove(window, other) == onTop; }), when + ": stacking follows");
     Check(Wm::active(other), when + ": the active window did not change");
@@ -374,7 +374,7 @@ void CheckToggleLeavesWindowAlone(X11WindowStacking& stacking, const Wm& wm, QWi
 }
 
 void CheckHiddenAndShown(X11WindowStacking& stacking, const Wm& wm, QWidget& window, const QWidget& other) {
-  stacking.setAlwaysOnTop(window, true);
+  stacking.setAlwaysOnTop(true);
   CheckStaysAbove(wm, window, other, "on top before hiding");
   for (const bool waitUntilWithdrawn : {false, true}) {
     const QString when = waitUntilWithdrawn ? QStringLiteral("hidden until withdrawn, shown again")
@@ -386,10 +386,10 @@ void CheckHiddenAndShown(X11WindowStacking& stacking, const Wm& wm, QWidget& win
     Check(ShowManaged(window), when + ": the window is managed again");
     CheckStaysAbove(wm, window, other, when);
   }
-  stacking.setAlwaysOnTop(window, false);
+  stacking.setAlwaysOnTop(false);
 }
 
-void CheckOnTopAroundFirstShow(X11WindowStacking& stacking, const Wm& wm, const QWidget& other) {
+void CheckOnTopAroundFirstShow(const Wm& wm, const QWidget& other) {
   enum class Moment { BeforeNativeWindow, NativeWindowNotShown, JustShown };
   const struct {
     Moment moment;
@@ -401,6 +401,8 @@ void CheckOnTopAroundFirstShow(X11WindowStacking& stacking, const Wm& wm, const 
   };
   for (const auto& c : cases) {
     QWidget window;
+    X11WindowStacking stacking;
+    stacking.setWindow(window);
     window.resize(200, 150);
     window.move(120, 620);
     if (c.moment == Moment::NativeWindowNotShown) {
@@ -409,7 +411,7 @@ void CheckOnTopAroundFirstShow(X11WindowStacking& stacking, const Wm& wm, const 
     if (c.moment == Moment::JustShown) {
       window.show();
     }
-    stacking.setAlwaysOnTop(window, true);
+    stacking.setAlwaysOnTop(true);
     Check(ShowManaged(window), QStringLiteral("%1: the window is managed").arg(c.when));
     CheckStaysAbove(wm, window, other, c.when);
   }
@@ -427,9 +429,10 @@ int RunStacking() {
   }
   const Wm wm;
   X11WindowStacking stacking;
+  stacking.setWindow(subject.window);
   CheckToggleLeavesWindowAlone(stacking, wm, subject.window, other);
   CheckHiddenAndShown(stacking, wm, subject.window, other);
-  CheckOnTopAroundFirstShow(stacking, wm, other);
+  CheckOnTopAroundFirstShow(wm, other);
   return failures == 0 ? 0 : 1;
 }
 

@@ -21,10 +21,12 @@ TEST(X11AdaptersWithoutX11, ConfinementDoesNothing) {
 
 TEST(X11AdaptersWithoutX11, StackingDoesNothing) {
   X11WindowStacking stacking;
+  stacking.setAlwaysOnTop(true);  // no window yet
   QWidget window;
-  stacking.setAlwaysOnTop(window, true);
+  stacking.setWindow(window);
+  stacking.setAlwaysOnTop(true);
   window.show();
-  stacking.setAlwaysOnTop(window, false);
+  stacking.setAlwaysOnTop(false);
   window.hide();
   window.show();
   EXPECT_TRUE(window.isVisible());

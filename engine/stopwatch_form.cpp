@@ -6,6 +6,7 @@
 #include "dial/dial_drawing.h"
 #include "dial/hand_color.h"
 #include "display/frame_table.h"
+#include "engine/window_design.h"
 #include "settings/program_files.h"
 #include "settings/settings.h"
 
@@ -15,8 +16,9 @@
 namespace tovira {
 namespace {
 
-constexpr std::u16string_view kStoppedStart = u"スタート";
-constexpr std::u16string_view kStoppedLap = u"リセット";
+// Stopped, the buttons read as the window was designed.
+constexpr std::u16string_view kStoppedStart = design::kStartCaption;
+constexpr std::u16string_view kStoppedLap = design::kLapCaption;
 constexpr std::u16string_view kRunningStart = u"ストップ";
 constexpr std::u16string_view kRunningLap = u"ラップ";
 

@@ -5,9 +5,9 @@
 #include "windows/resource_ids.h"
 #include "windows/wide_text.h"
 
-#include <commctrl.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 #include <utility>
@@ -127,8 +127,12 @@ void StopwatchWindow::createControls() {
                                    instance_, nullptr);
     if (!control) RaiseFault("a control could not be made");
     controls_[static_cast<std::size_t>(definition.control)] = control;
+    // The controls' messages come here first. (Not through SetWindowSubclass, whose
+    // every message asks for a window property, a round trip to Wine's server.)
     if (definition.control != Control::imgNumber) {
-      SetWindowSubclass(control, ControlProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+      SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      controlProcedures_[static_cast<std::size_t>(definition.control)] = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProcedure)));
     }
     place(definition.control, form_.rectOf(definition.control));
   }
@@ -327,10 +331,10 @@ LRESULT CALLBACK StopwatchWindow::WindowProcedure(HWND window, UINT message, WPA
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-LRESULT CALLBACK StopwatchWindow::ControlProcedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                                   DWORD_PTR self) noexcept {
+LRESULT CALLBACK StopwatchWindow::ControlProcedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
   try {
-    return reinterpret_cast<StopwatchWindow*>(self)->onControlMessage(control, message, wparam, lparam);
+    return reinterpret_cast<StopwatchWindow*>(GetWindowLongPtrW(control, GWLP_USERDATA))
+        ->onControlMessage(control, message, wparam, lparam);
   } catch (const std::exception&) {
     return 0;
   }
@@ -412,7 +416,10 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
 }
 
 LRESULT StopwatchWindow::onControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(control, ControlProcedure, 0);
+  // Our buttons draw no hot state, so a move over one that drags no press of it
+  // stays here: the button would only ask the system to track the pointer, which
+  // Wine does with a timer every millisecond until the pointer leaves the button.
+  if (message == WM_MOUSEMOVE && isButton(control) && GetCapture() != control) return 0;
   const bool leftPress = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
   if (leftPress && control == controlOf(Control::lstLap)) {
     selectLineAt(lparam);
@@ -422,9 +429,14 @@ LRESULT StopwatchWindow::onControlMessage(HWND control, UINT message, WPARAM wpa
   // An owner-drawn button takes a double click's second press for a notification
   // of its own; as a plain press it clicks again, as any push button does.
   const bool buttonPressedAgain = message == WM_LBUTTONDBLCLK && !pressTargetOf(control);
-  const LRESULT result = DefSubclassProc(control, buttonPressedAgain ? WM_LBUTTONDOWN : message, wparam, lparam);
+  const LRESULT result = controlDefault(control, buttonPressedAgain ? WM_LBUTTONDOWN : message, wparam, lparam);
   if (const auto target = pressTargetOf(control); target && ready_) forwardMouse(*target, message);
   return result;
+}
+
+LRESULT StopwatchWindow::controlDefault(HWND control, UINT message, WPARAM wparam, LPARAM lparam) const {
+  const auto index = static_cast<std::size_t>(std::find(controls_.begin(), controls_.end(), control) - controls_.begin());
+  return CallWindowProcW(controlProcedures_.at(index), control, message, wparam, lparam);
 }
 
 // The list's own handling would follow the pointer until the button is released,
@@ -476,11 +488,12 @@ void StopwatchWindow::onCommand(WPARAM wparam, LPARAM lparam) {
   }
 }
 
+// Each event sets the next, which takes this timer's place (no KillTimer first: under
+// Wine every timer call is a round trip to its server); without one it ends.
 void StopwatchWindow::onTimer() {
-  KillTimer(window_.get(), kRefreshTimer);  // each event sets the next
   timerActive_ = false;
   if (ready_) form_.tmrClockTimer();
-  if (!timerActive_) fineTimers_.reset();
+  if (!timerActive_) stopTimer();
 }
 
 // The keyboard's focus comes back to where it was when the window is active again.

@@ -74,10 +74,11 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
 
   // Messages.
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
-  static LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                           DWORD_PTR self) noexcept;
+  static LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
   LRESULT onMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT onControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
+  // The control's own handling of a message.
+  LRESULT controlDefault(HWND control, UINT message, WPARAM wparam, LPARAM lparam) const;
   void onCommand(WPARAM wparam, LPARAM lparam);
   void onDrawItem(const DRAWITEMSTRUCT& item);
   void onTimer();
@@ -95,6 +96,9 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
   void drawPicture(const DRAWITEMSTRUCT& item, const DibPicture& picture) const;
   HWND controlOf(Control control) const { return controls_[static_cast<std::size_t>(control)]; }
   std::optional<PressTarget> pressTargetOf(HWND control) const;
+  bool isButton(HWND control) const {
+    return control == controlOf(Control::cmdStart) || control == controlOf(Control::cmdLap);
+  }
   // Twips of the monitor the window is on, for its own geometry.
   TwipsPerPixel monitorTwipsPerPixel() const { return TwipsPerPixel::FromLogicalDpi(dpi_, dpi_); }
   SIZE frameSize(double clientHeightTwips) const;
@@ -110,6 +114,7 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
   UniqueIcon bigIcon_, smallIcon_;
   GdiDialCanvas canvas_;
   std::array<HWND, 6> controls_{};
+  std::array<WNDPROC, 6> controlProcedures_{};  // each control's own
   HWND focusWhileInactive_ = nullptr;
   bool timerActive_ = false;
   std::optional<FineTimerResolution> fineTimers_;

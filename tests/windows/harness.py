@@ -308,6 +308,19 @@ def pointer():
     return int(values["X"]), int(values["Y"])
 
 
+def context_switches(pid):
+    """A process's context switches so far, voluntary or not, over the threads it has now:
+    each is a wait of one of its threads that ended, a wake-up."""
+    total = 0
+    for task in Path(f"/proc/{pid}/task").iterdir():
+        try:
+            status = (task / "status").read_text()
+        except OSError:  # the thread ended meanwhile
+            continue
+        total += sum(int(line.split()[1]) for line in status.splitlines() if "ctxt_switches:" in line)
+    return total
+
+
 def find_control(window, control_id):
     matches = [control for control in window["controls"] if control["id"] == control_id]
     if len(matches) != 1:
@@ -348,6 +361,8 @@ class Program(ProgramProcess):
     """The program in a temporary folder of its own: start, read, drive, close."""
 
     timeout = TIMEOUT
+    executable = PROGRAM_DIR / "ToviraWatch.exe"
+    caption = BASE_CAPTION  # how the main window's title starts
 
     def __init__(self, test, settings=None, tick_sound=True):
         self.test = test
@@ -362,7 +377,7 @@ class Program(ProgramProcess):
         self.root = Path(tempfile.mkdtemp(prefix="tovira-wine-run-"))
         self.folder = self._program_folder()
         self.output = open(self.root / "output.log", "wb")
-        self.process = subprocess.Popen([WINE, str(self.folder / "ToviraWatch.exe")], cwd=self.folder,
+        self.process = subprocess.Popen([WINE, str(self.folder / self.executable.name)], cwd=self.folder,
                                         stdout=self.output, stderr=subprocess.STDOUT, **PREFIX.process)
         return self
 
@@ -370,7 +385,7 @@ class Program(ProgramProcess):
         """A folder of the run's own with the program, its sound and the prepared settings."""
         folder = self.root / "program"
         folder.mkdir()
-        shutil.copy2(PROGRAM_DIR / "ToviraWatch.exe", folder)
+        shutil.copy2(self.executable, folder)
         if self.tick_sound:
             shutil.copy2(PROGRAM_DIR / "tick.wav", folder)
         if self.settings is not None:
@@ -382,17 +397,17 @@ class Program(ProgramProcess):
 
     def read(self):
         """The main window as window_reader.exe describes it, once it is shown."""
-        return poll(lambda: read("--title", BASE_CAPTION), "the main window")
+        return poll(lambda: read("--title", self.caption), "the main window")
 
     def wait_for(self, condition, what):
         """The first reading of the window for which condition(window) holds."""
         def satisfied():
-            window = read("--title", BASE_CAPTION)
+            window = read("--title", self.caption)
             return window if window and condition(window) else None
         return poll(satisfied, what)
 
     def topmost(self):
-        return read("--title", BASE_CAPTION, "--topmost")["topmost"]
+        return read("--title", self.caption, "--topmost")["topmost"]
 
     @staticmethod
     def clip():
@@ -408,7 +423,7 @@ class Program(ProgramProcess):
             found = run("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid), check=False).split()
             # Compared here: xdotool's --name also matched the box "ToviraWatch" to "^Tovira Watch".
             return [window for window in found
-                    if run("xdotool", "getwindowname", window, check=False).startswith(BASE_CAPTION)]
+                    if run("xdotool", "getwindowname", window, check=False).startswith(self.caption)]
         if self.window_id is None:
             self.window_id = poll(named, "the X window")[0]
         return self.window_id

@@ -375,6 +375,33 @@ class Pointer(harness.unittest.TestCase):
             self.assertFalse(program.clip()["clipped"], "closing while running lets the pointer go")
 
 
+class Rest(harness.unittest.TestCase):
+    # What the pointer did last before resting on the window, stopped: the controls
+    # clicked in turn (a press on the list or the dial starts or stops), the pointer
+    # left on the last; none, it only moved onto the label.
+    LAST_DONE = [("moved onto the label", []), ("Reset", [LAP]), ("Start, then Stop", [START, START]),
+                 ("two presses on the list", [LIST, LIST]), ("two presses on the dial", [DIAL, DIAL])]
+
+    def test_a_stopped_watch_does_not_wake_whatever_the_pointer_did(self):
+        with Program(self, settings()) as program:
+            clicks, window = Clicks(), program.read()
+            for what, clicked in self.LAST_DONE:
+                with self.subTest(what):
+                    if not clicked:
+                        left, top, right, bottom = screen_rect(window, LABEL)
+                        Program.move_pointer((left + right) // 2, (top + bottom) // 2)
+                    for control_id in clicked:
+                        clicks.click_control(window, control_id)
+                    program.wait_for(lambda w: find_control(w, START)["text"] == "スタート", "the watch stopped")
+                    time.sleep(1)  # what the clicks set off is done
+                    before = harness.context_switches(program.process.pid)
+                    time.sleep(2)
+                    wakeups = (harness.context_switches(program.process.pid) - before) / 2
+                    self.assertLessEqual(wakeups, 5, "wake-ups a second")
+            program.close_by_window_manager()
+            program.wait_exit()
+
+
 class Settings(harness.unittest.TestCase):
     CHOICES = [("Conf", "Marcadores  ", "SEC KEY  "), ("Conf", "Modo    ", "Lap     "), ("Conf", "Sonido", "On  "),
                ("Conf", "Ver ", "Digital "), ("Window", "Encima de Todo")]

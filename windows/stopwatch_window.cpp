@@ -101,6 +101,7 @@ StopwatchWindow::StopwatchWindow(HINSTANCE instance, Win32Machine& machine, std:
   if (!window_) RaiseFault("the window could not be made");
   menuBar.release();  // the window destroys its menu bar
   machine_.stacking.setWindow(window_.get());
+  machine_.failures.setOwner(window_.get());
 
   if (const int ratio = ArtworkRatioForDpi(dpi_); ratio != canvas_.ratio()) {
     canvas_.usePictures(LoadDialPictures(instance, ratio));
@@ -407,6 +408,7 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
+      machine_.failures.setOwner(nullptr);
       window_.release();  // gone already
       break;
     default:

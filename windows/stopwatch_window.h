@@ -18,8 +18,10 @@
 
 namespace tovira::win32 {
 
-// The machine's services on Windows, for the window's whole life.
+// The machine's services on Windows, for the window's whole life, and the failure
+// boxes, from before the window until after it.
 struct Win32Machine {
+  MessageBoxReporter failures;
   WinmmTickCounter ticks;
   PlaySoundPlayer sound;
   ClipCursorConfinement cursor;

@@ -82,9 +82,14 @@ def settings(**changes):
     return settings_text(**dict(SHIPPED, **changes))
 
 
+# The class of the program's main window, which owns its failure boxes.
+MAIN_WINDOW_CLASS = "ToviraWatch"
+
+
 def failure(code):
-    """The failure box the program shows for a code."""
-    return {"title": BOX_TITLE, "text": walk.failure(code), "icon": "error", "buttons": ["OK"]}
+    """The failure box the program shows for a code, owned by its main window."""
+    return {"title": BOX_TITLE, "text": walk.failure(code), "icon": "error", "buttons": ["OK"],
+            "owner": MAIN_WINDOW_CLASS}
 
 
 def screen_pixels(rect):

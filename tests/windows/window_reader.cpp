@@ -4,7 +4,8 @@
 //                                          title, client area, menu bar, every control
 //   window_reader --title PREFIX --topmost whether that window stays on top
 //   window_reader --clip                   the rectangle the pointer is held in, and the pointer
-//   window_reader --boxes                  the message boxes shown: title, text, icon, buttons
+//   window_reader --boxes                  the message boxes shown: title, text, icon, buttons,
+//                                          and the class of the window that owns each
 // Exit status 0 when it printed, 1 when no such window is shown (yet), 2 for bad usage,
 // 3 when the program did not answer in time (busy starting, or hung).
 // Menus, fonts and icons are asked of the program itself through window_probe.dll.
@@ -241,7 +242,10 @@ void DescribeBoxes(JsonWriter& json) {
         else text += ControlText(control);
       }
     }
-    json.EndArray().Key("text").String(text).Key("icon").Raw(icon).EndObject();
+    json.EndArray().Key("text").String(text).Key("icon").Raw(icon).Key("owner");
+    if (HWND owner = GetWindow(box, GW_OWNER)) json.String(ClassName(owner));
+    else json.Null();
+    json.EndObject();
   }
   json.EndArray().EndObject();
 }

@@ -12,6 +12,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   // Every failure, from the first, in the critical box titled "ToviraWatch".
   win32::Win32Machine machine;
   const ScopedErrorReporter installed(machine.failures);
+  const win32::ComApartment com;  // for screen readers
   try {
     win32::StopwatchWindow window(instance, machine, ProgramDirectory());
     window.LoadAndShow(showCommand);

@@ -68,11 +68,12 @@ struct ControlDefinition {
 
 // In their creation order. The digit strip is hidden; the pictures and the label
 // take the mouse (SS_NOTIFY), which plain statics would pass to the window below.
+// The list holds the lines as written and draws them itself, with the stand-ins.
 constexpr ControlDefinition kControls[] = {
     {Control::imgNumber, L"STATIC", L"", SS_OWNERDRAW, kDigitStripId},
     {Control::cmdLap, L"BUTTON", L"リセット", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kResetLapButtonId},
     {Control::lstLap, L"LISTBOX", L"",
-     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, kLapListId},
+     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, kLapListId},
     {Control::cmdStart, L"BUTTON", L"スタート", WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kStartStopButtonId},
     {Control::imgWatch, L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, kDialId},
     {Control::lblTime, L"STATIC", L"Label1", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kTimeLabelId},
@@ -156,7 +157,17 @@ void StopwatchWindow::applyFonts() {
   buttonFont_ = std::move(buttons);
   labelFont_ = std::move(label);
   listFont_ = std::move(list);
+  SendMessageW(controlOf(Control::lstLap), LB_SETITEMHEIGHT, 0, lapLineHeight());
   chooseLapStandIns();
+}
+
+// A line as high as the list's font, as the list makes it for lines it draws itself.
+int StopwatchWindow::lapLineHeight() const {
+  const WindowDeviceContext screen(window_.get());
+  const SelectedObject font(screen.get(), listFont_.get());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(screen.get(), &metrics);
+  return metrics.tmHeight;
 }
 
 // The lines are laid out in cells of the list's font, a digit's width each. A
@@ -178,6 +189,7 @@ void StopwatchWindow::chooseLapStandIns() {
   const std::optional<INT> cell = width(L'0');
   lapStandIns_ = ChooseSeparatorStandIns(machine_.numbers.numberSymbols(),
                                          [&](char16_t c) { return cell && width(static_cast<wchar_t>(c)) == cell; });
+  InvalidateRect(controlOf(Control::lstLap), nullptr, FALSE);
 }
 
 void StopwatchWindow::applyIcons() {
@@ -214,12 +226,7 @@ void StopwatchWindow::addLines(std::vector<std::u16string> lines) {
   // Drawn once, after the last line: a new display mode rewrites every line.
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   bool added = true;
-  for (std::u16string& line : lines) {
-    for (char16_t& c : line) {
-      for (const auto& [separator, standIn] : lapStandIns_) {
-        if (c == separator) c = standIn;
-      }
-    }
+  for (const std::u16string& line : lines) {
     added = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(line).c_str())) >= 0;
     if (!added) break;
   }
@@ -292,7 +299,8 @@ double StopwatchWindow::screenHertz() const {
 
 bool StopwatchWindow::shownOnScreen() const { return IsWindowVisible(window_.get()) && !IsIconic(window_.get()); }
 
-void StopwatchWindow::showDial(const PixelRect& changed, std::int32_t) {
+void StopwatchWindow::showDial(const PixelRect& changed, std::int32_t handTime) {
+  handTime_ = handTime;
   if (changed.empty()) return;
   // Canvas pixels to the monitor's, one more on each side for the smoothing of a
   // picture drawn at another density.
@@ -348,6 +356,10 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
       return 0;
     case WM_DRAWITEM:
       onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+      return TRUE;
+    case WM_MEASUREITEM:  // the list's lines, when it is made
+      if (wparam != kLapListId) break;
+      reinterpret_cast<MEASUREITEMSTRUCT*>(lparam)->itemHeight = static_cast<UINT>(lapLineHeight());
       return TRUE;
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lparam) != controlOf(Control::lblTime)) break;
@@ -418,6 +430,12 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
 }
 
 LRESULT StopwatchWindow::onControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+  // (The object id is a DWORD in a wider LPARAM.)
+  if (message == WM_GETOBJECT && static_cast<DWORD>(lparam) == static_cast<DWORD>(OBJID_CLIENT)) {
+    if (const auto name = accessibleNameOf(control)) {
+      if (const LRESULT object = NamedAccessibleObject(control, wparam, *name)) return object;
+    }
+  }
   // Our buttons draw no hot state, so a move over one that drags no press of it
   // stays here: the button would only ask the system to track the pointer, which
   // Wine does with a timer every millisecond until the pointer leaves the button.
@@ -450,6 +468,12 @@ void StopwatchWindow::selectLineAt(LPARAM point) {
   SetFocus(list);
   const auto hit = static_cast<DWORD>(SendMessageW(list, LB_ITEMFROMPOINT, 0, point));
   if (HIWORD(hit) == 0) SendMessageW(list, LB_SETCURSEL, LOWORD(hit), 0);  // not below the last line
+}
+
+const std::shared_ptr<const AccessibleName>* StopwatchWindow::accessibleNameOf(HWND control) const {
+  if (control == controlOf(Control::imgWatch)) return &dialName_;
+  if (control == controlOf(Control::lstLap)) return &lapListName_;
+  return nullptr;
 }
 
 std::optional<PressTarget> StopwatchWindow::pressTargetOf(HWND control) const {
@@ -545,6 +569,7 @@ void StopwatchWindow::onDrawItem(const DRAWITEMSTRUCT& item) {
     case kResetLapButtonId: drawButton(item, kLapColor); break;
     case kDialId: drawPicture(item, canvas_.picture()); break;
     case kDigitStripId: drawPicture(item, canvas_.digitStrip()); break;
+    case kLapListId: drawLapLine(item); break;
     default: break;
   }
 }
@@ -567,6 +592,27 @@ void StopwatchWindow::drawButton(const DRAWITEMSTRUCT& item, COLORREF background
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   DrawTextW(dc, TextOf(item.hwndItem).c_str(), -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+// A line as the list would draw it, the separators' stand-ins in place of the signs.
+void StopwatchWindow::drawLapLine(const DRAWITEMSTRUCT& item) const {
+  const HDC dc = item.hDC;
+  if (item.itemID == static_cast<UINT>(-1)) {  // an empty list taking or losing the focus
+    if (item.itemAction & ODA_FOCUS) DrawFocusRect(dc, &item.rcItem);
+    return;
+  }
+  const HWND list = item.hwndItem;
+  std::u16string line(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, item.itemID, 0)) + 1, u'\0');
+  const LRESULT length = SendMessageW(list, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(line.data()));
+  line.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
+  const std::wstring shown = Wide(WithStandIns(std::move(line), lapStandIns_));
+  const bool selected = item.itemState & ODS_SELECTED;
+  const SelectedObject font(dc, listFont_.get());
+  SetBkColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  ExtTextOutW(dc, item.rcItem.left + 1, item.rcItem.top, ETO_OPAQUE | ETO_CLIPPED, &item.rcItem, shown.c_str(),
+              static_cast<UINT>(shown.size()), nullptr);
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
 }
 
 // A picture from the control's top left corner at the monitor's density, as a

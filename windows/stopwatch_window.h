@@ -5,14 +5,17 @@
 // any program. The stopwatch itself is the toolkit-free StopwatchForm; this window
 // implements the parts of a window it drives and forwards every message to it.
 
+#include "display/accessible_names.h"
 #include "engine/stopwatch_form.h"
 #include "platform/win32_services.h"
 #include "windows/gdi_dial_canvas.h"
+#include "windows/named_accessible.h"
 #include "windows/win32_handle.h"
 
 #include <windows.h>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -96,8 +99,12 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
   void applyIcons();
   void drawButton(const DRAWITEMSTRUCT& item, COLORREF background) const;
   void drawPicture(const DRAWITEMSTRUCT& item, const DibPicture& picture) const;
+  void drawLapLine(const DRAWITEMSTRUCT& item) const;
+  int lapLineHeight() const;
   HWND controlOf(Control control) const { return controls_[static_cast<std::size_t>(control)]; }
   std::optional<PressTarget> pressTargetOf(HWND control) const;
+  // The name screen readers read for the control in place of the system's, if any.
+  const std::shared_ptr<const AccessibleName>* accessibleNameOf(HWND control) const;
   bool isButton(HWND control) const {
     return control == controlOf(Control::cmdStart) || control == controlOf(Control::cmdLap);
   }
@@ -117,6 +124,12 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
   GdiDialCanvas canvas_;
   std::array<HWND, 6> controls_{};
   std::array<WNDPROC, 6> controlProcedures_{};  // each control's own
+  // The time the dial's hand shows, and what screen readers call the dial and the list.
+  std::int32_t handTime_ = 0;
+  std::shared_ptr<const AccessibleName> dialName_ = std::make_shared<const AccessibleName>(
+      [this] { return DialAccessibleName(handTime_, machine_.numbers.numberSymbols()); });
+  std::shared_ptr<const AccessibleName> lapListName_ =
+      std::make_shared<const AccessibleName>([] { return std::u16string(kLapListAccessibleName); });
   HWND focusWhileInactive_ = nullptr;
   bool timerActive_ = false;
   std::optional<FineTimerResolution> fineTimers_;

@@ -218,12 +218,18 @@ class WinePrefix:
         return out
 
     def _substitute_fonts(self):
-        lines = ["Windows Registry Editor Version 5.00", "",
-                 r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]"]
-        lines += [f'"{font}"="{STAND_IN_FONT}"' for font in JAPANESE_UI_FONTS]
-        registry_file = self.path / "japanese-fonts.reg"
-        # regedit reads non-ASCII names only from a UTF-16 file with its byte order mark.
+        self.set_registry_strings(r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes",
+                                  {font: STAND_IN_FONT for font in JAPANESE_UI_FONTS})
+
+    def set_registry_strings(self, key, values):
+        """Sets string values, {name: data}, of a key given by its full name; names and data
+        may hold any characters but quotes and backslashes."""
+        lines = ["Windows Registry Editor Version 5.00", "", f"[{key}]"]
+        lines += [f'"{name}"="{data}"' for name, data in values.items()]
+        registry_file = self.path / "values.reg"
+        # regedit reads non-ASCII text only from a UTF-16 file with its byte order mark.
         registry_file.write_bytes("\r\n".join(lines + [""]).encode("utf-16"))
+        self.account.own(registry_file)
         self.wine("regedit", "/S", windows_path(registry_file))
 
     def registry(self, key):

@@ -55,7 +55,8 @@ void DescribeMenu(JsonWriter& json, HMENU menu) {
   json.EndArray();
 }
 
-// The text a control draws: its own, or a list box's lines.
+// The text a control shows: its own, or a list box's lines as they are written (an
+// owner-drawn list may draw stand-ins for some of their characters).
 std::wstring DrawnText(HWND control) {
   wchar_t class_name[64] = {};
   GetClassNameW(control, class_name, 64);

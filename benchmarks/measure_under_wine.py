@@ -97,11 +97,9 @@ def sample(program_pid):
             groups.setdefault(name, []).append(pid)
     groups["X server"] = [x_server_pid()]
     before = {name: sum(map(cpu_ticks, pids)) for name, pids in groups.items()}
-    switches = harness.context_switches(program_pid)
     started = time.monotonic()
-    time.sleep(SAMPLE_SECONDS)
+    wakeups = harness.wakeups(program_pid, SAMPLE_SECONDS)
     seconds = time.monotonic() - started
-    wakeups = (harness.context_switches(program_pid) - switches) / seconds
     return wakeups, {name: 100.0 * (sum(map(cpu_ticks, pids)) - before[name]) / CLOCK_TICKS / seconds
                      for name, pids in groups.items()}
 

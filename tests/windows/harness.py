@@ -320,16 +320,26 @@ def pointer():
 
 
 def context_switches(pid):
-    """A process's context switches so far, voluntary or not, over the threads it has now:
-    each is a wait of one of its threads that ended, a wake-up."""
-    total = 0
+    """Each thread's context switches so far, voluntary or not, {thread id: count}: each
+    is a wait of the thread that ended, a wake-up."""
+    counts = {}
     for task in Path(f"/proc/{pid}/task").iterdir():
         try:
             status = (task / "status").read_text()
         except OSError:  # the thread ended meanwhile
             continue
-        total += sum(int(line.split()[1]) for line in status.splitlines() if "ctxt_switches:" in line)
-    return total
+        counts[task.name] = sum(int(line.split()[1]) for line in status.splitlines() if "ctxt_switches:" in line)
+    return counts
+
+
+def wakeups(pid, seconds):
+    """A process's wake-ups a second over the next seconds: of the threads it has then, those
+    they had since the start (a thread that ends meanwhile takes its count with it)."""
+    before = context_switches(pid)
+    started = time.monotonic()
+    time.sleep(seconds)
+    after = context_switches(pid)
+    return sum(count - before.get(thread, 0) for thread, count in after.items()) / (time.monotonic() - started)
 
 
 def find_control(window, control_id):

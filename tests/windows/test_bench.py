@@ -423,10 +423,7 @@ class Rest(harness.unittest.TestCase):
                         clicks.click_control(window, control_id)
                     program.wait_for(lambda w: find_control(w, START)["text"] == "スタート", "the watch stopped")
                     time.sleep(1)  # what the clicks set off is done
-                    before = harness.context_switches(program.process.pid)
-                    time.sleep(2)
-                    wakeups = (harness.context_switches(program.process.pid) - before) / 2
-                    self.assertLessEqual(wakeups, 5, "wake-ups a second")
+                    self.assertLessEqual(harness.wakeups(program.process.pid, 2), 5, "wake-ups a second")
             program.close_by_window_manager()
             program.wait_exit()
 

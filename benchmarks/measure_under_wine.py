@@ -1,19 +1,26 @@
 """Measures ToviraWatch.exe under Wine on the current X display (scripts/with-xvfb.sh
---wm gives it a private Xvfb with openbox), in a fresh prefix of its own:
+--wm gives it a private Xvfb with openbox), in a fresh prefix of its own, beside a
+minimal Win32 window of the same kinds of controls (benchmarks/minimal_window.cpp)
+measured in the same run:
 
   - launch: from starting the program to its window shown (viewable on the X server),
     the median of ROUNDS launches after one that warms the caches;
-  - CPU over 10 s, stopped and then running (started by a click on スタート): the
-    program, the wineserver, Wine's other processes in the prefix and the X server,
-    each in percent of one core.
+  - for each of the two, over 10 s, with the pointer resting on the window: stopped
+    before any click; stopped after clicks (Reset, then Start and Stop, the pointer
+    left on the Start button); running (started by a click on Start): the wake-ups
+    of the program (context switches of all its threads, each a wait that ended) and
+    the CPU of the program, the wineserver, Wine's other processes in the prefix and
+    the X server, each in percent of one core.
 
 scripts/benchmark-windows.sh runs it beside the Linux program's measurement. By hand,
 from the build tree's environment, as ctest runs the walk:
   TOVIRA_WINE=/usr/lib/wine/wine64 TOVIRA_WINDOWS_PROGRAM_DIR=build-windows \\
   TOVIRA_WINDOW_READER=build-windows/tests/window_reader.exe \\
   scripts/with-xvfb.sh --wm -- python3 benchmarks/measure_under_wine.py
-Prints one line for the summary, marked "result wine": LAUNCH_MS STOPPED% RUNNING%
-(all of Wine's processes and the X server together).
+Prints a line for the summary per window, marked "result" (all of Wine's processes
+and the X server together):
+  result wine LAUNCH_MS STOPPED% AFTER_CLICKS% RUNNING% STOPPED_WAKEUPS AFTER_CLICKS_WAKEUPS RUNNING_WAKEUPS
+  result minimal - STOPPED% AFTER_CLICKS% RUNNING% STOPPED_WAKEUPS AFTER_CLICKS_WAKEUPS RUNNING_WAKEUPS
 """
 
 import os
@@ -80,7 +87,8 @@ def launch_ms(test):
 
 
 def sample(program_pid):
-    """CPU in percent of one core over SAMPLE_SECONDS: the program, the wineserver, Wine's other processes, X."""
+    """Over SAMPLE_SECONDS: the program's wake-ups a second, and the CPU in percent of one
+    core of the program, the wineserver, Wine's other processes and X."""
     processes = prefix_processes()
     # Debian's wineserver runs as wineserver64.
     groups = {"program": [program_pid], "wineserver": [p for p, n in processes.items() if n.startswith("wineserver")]}
@@ -90,10 +98,47 @@ def sample(program_pid):
     groups["X server"] = [x_server_pid()]
     before = {name: sum(map(cpu_ticks, pids)) for name, pids in groups.items()}
     started = time.monotonic()
-    time.sleep(SAMPLE_SECONDS)
+    wakeups = harness.wakeups(program_pid, SAMPLE_SECONDS)
     seconds = time.monotonic() - started
-    return {name: 100.0 * (sum(map(cpu_ticks, pids)) - before[name]) / CLOCK_TICKS / seconds
-            for name, pids in groups.items()}
+    return wakeups, {name: 100.0 * (sum(map(cpu_ticks, pids)) - before[name]) / CLOCK_TICKS / seconds
+                     for name, pids in groups.items()}
+
+
+class MinimalWindow(Program):
+    """benchmarks/minimal_window.cpp, built beside the window reader."""
+
+    executable = harness.READER.with_name("minimal_window.exe")
+    caption = "Minimal window"
+
+
+PHASES = ("stopped", "stopped after clicks", "running")
+START, RESET, LABEL = 1001, 1002, 1003
+
+
+def measure_phases(program):
+    """Each phase's wake-ups and CPU, the pointer resting on the window throughout."""
+    window = program.read()
+    pid = program.process.pid
+
+    def click(control_id):
+        text = find_control(program.read(), control_id)["text"]
+        harness.xdotool("mousemove", *centre(find_control(window, control_id)["screen_rect"]), "click", 1)
+        if control_id == START:
+            program.wait_for(lambda w: find_control(w, START)["text"] != text, "the watch to start or stop")
+        time.sleep(0.7)  # never a double click
+
+    harness.Program.move_pointer(*centre(find_control(window, LABEL)["screen_rect"]))
+    time.sleep(2)  # start-up's own work done
+    figures = {"stopped": sample(pid)}
+    for control_id in (RESET, START, START):
+        click(control_id)
+    time.sleep(1)
+    figures["stopped after clicks"] = sample(pid)
+    click(START)
+    figures["running"] = sample(pid)
+    program.close_by_window_manager()
+    program.wait_exit()
+    return figures
 
 
 class Measure(harness.unittest.TestCase):
@@ -101,20 +146,20 @@ class Measure(harness.unittest.TestCase):
         launch_ms(self)  # warms the caches
         launches = [launch_ms(self) for _ in range(ROUNDS)]
         with Program(self, SETTINGS) as program:
-            window = program.read()
-            time.sleep(2)  # start-up's own work done
-            stopped = sample(program.process.pid)
-            harness.xdotool("mousemove", *centre(find_control(window, 1001)["screen_rect"]), "click", 1)
-            program.wait_for(lambda w: find_control(w, 1001)["text"] == "ストップ", "the watch to run")
-            running = sample(program.process.pid)
-            program.choose("Arch", "Cerr")
-            program.wait_exit()
+            ours = measure_phases(program)
+        with MinimalWindow(self) as program:
+            minimal = measure_phases(program)
         print(f"\nlaunch to a shown window: median {statistics.median(launches):.0f} ms "
               f"(rounds: {', '.join(f'{ms:.0f}' for ms in launches)})")
-        for phase, figures in (("stopped", stopped), ("running", running)):
-            print(f"{phase}: " + ", ".join(f"{name} {value:.1f} %" for name, value in figures.items()) +
-                  f"; total {sum(figures.values()):.1f} %")
-        print(f"result wine {statistics.median(launches):.1f} {sum(stopped.values()):.2f} {sum(running.values()):.2f}")
+        for name, figures in (("ToviraWatch", ours), ("minimal window", minimal)):
+            for phase in PHASES:
+                wakeups, cpu = figures[phase]
+                print(f"{name}, {phase}: {wakeups:.1f} wake-ups/s; " +
+                      ", ".join(f"{group} {value:.1f} %" for group, value in cpu.items()) +
+                      f"; total {sum(cpu.values()):.1f} %")
+        for name, launch, figures in (("wine", f"{statistics.median(launches):.1f}", ours), ("minimal", "-", minimal)):
+            print(f"result {name} {launch} " + " ".join(f"{sum(figures[phase][1].values()):.2f}" for phase in PHASES) +
+                  " " + " ".join(f"{figures[phase][0]:.1f}" for phase in PHASES))
 
 
 def centre(rect):

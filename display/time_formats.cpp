@@ -3,6 +3,7 @@
 #include "common/failure.h"
 #include "display/frame_table.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -133,6 +134,14 @@ CharacterStandIns ChooseSeparatorStandIns(const NumberSymbols& symbols,
     }
   }
   return standIns;
+}
+
+std::u16string WithStandIns(std::u16string line, const CharacterStandIns& standIns) {
+  for (char16_t& c : line) {
+    const auto standIn = std::find_if(standIns.begin(), standIns.end(), [c](const auto& pair) { return pair.first == c; });
+    if (standIn != standIns.end()) c = standIn->second;
+  }
+  return line;
 }
 
 std::u16string FormatSeconds(std::int32_t x, const NumberSymbols& symbols) {

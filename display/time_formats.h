@@ -42,6 +42,10 @@ using CharacterStandIns = std::vector<std::pair<char16_t, char16_t>>;
 CharacterStandIns ChooseSeparatorStandIns(const NumberSymbols& symbols,
                                           const std::function<bool(char16_t)>& drawsOneCell);
 
+// A line as the list draws it: each separator that has a stand-in replaced by it.
+// The line itself, which screen readers read, keeps the locale's own signs.
+std::u16string WithStandIns(std::u16string line, const CharacterStandIns& standIns);
+
 // x / 1000 with the pattern "#,##0.000": groups of three digits with the
 // user's separator, the user's decimal point, exactly three decimals.
 // 3723456 -> "3,723.456", 5 -> "0.005", 0 -> "0.000".

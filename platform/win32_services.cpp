@@ -71,7 +71,7 @@ NumberSymbols UserNumberFormat::numberSymbols() const {
 void MessageBoxReporter::report(ErrorCode code) {
   const std::u16string text = FailureMessage(code);
   const std::u16string title(kFailureBoxTitle);
-  MessageBoxW(GetActiveWindow(), reinterpret_cast<LPCWSTR>(text.c_str()), reinterpret_cast<LPCWSTR>(title.c_str()),
+  MessageBoxW(owner_, reinterpret_cast<LPCWSTR>(text.c_str()), reinterpret_cast<LPCWSTR>(title.c_str()),
               MB_OK | MB_ICONERROR);
 }
 

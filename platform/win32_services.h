@@ -52,11 +52,17 @@ class UserNumberFormat final : public NumberFormat {
   NumberSymbols numberSymbols() const override;
 };
 
-// The failure box: modal, the critical icon, OK, titled "ToviraWatch", over the
-// window that is active at the time.
+// The failure box: modal, the critical icon, OK, titled "ToviraWatch", owned by the
+// program's window whether or not that is active (a timer's fault, the session's
+// end, start-up before the window shows), so that the window waits behind it.
 class MessageBoxReporter final : public ErrorReporter {
  public:
+  // The window that owns the boxes from now on; none before it exists and once it is gone.
+  void setOwner(HWND owner) { owner_ = owner; }
   void report(ErrorCode code) override;
+
+ private:
+  HWND owner_ = nullptr;
 };
 
 }  // namespace tovira

@@ -1,5 +1,6 @@
 #include "window/frm_stopwatch.h"
 
+#include "display/accessible_names.h"
 #include "display/time_formats.h"
 #include "engine/window_design.h"
 #include "platform/screen_metrics.h"
@@ -192,7 +193,7 @@ void frmStopwatch::describeForAssistiveTechnology() {
   lblTime_->setAccessibleDescription(QStringLiteral("Elapsed time in seconds"));
   cmdStart_->setAccessibleDescription(QStringLiteral("Starts the stopwatch, or stops it while it runs"));
   cmdLap_->setAccessibleDescription(QStringLiteral("Records a lap while running; clears all times while stopped"));
-  lstLap_->setAccessibleName(QStringLiteral("Lap times"));
+  lstLap_->setAccessibleName(ToQString(kLapListAccessibleName));
   lstLap_->setAccessibleDescription(QStringLiteral("Every recorded time, oldest first, in the chosen display mode"));
   imgWatch_->setAccessibleDescription(QStringLiteral("Analog dial; the hand steps in frames of 1/24 second"));
   showDial(PixelRect{}, 0);
@@ -257,12 +258,8 @@ void frmStopwatch::chooseLapStandIns() {
     return advances.size() == 1 ? std::optional(advances.front().x()) : std::nullopt;
   };
   const std::optional<qreal> cell = advance(QLatin1Char('0'));
-  QHash<QChar, QChar> standIns;
-  for (const auto& [separator, standIn] :
-       ChooseSeparatorStandIns(numberSymbols_, [&](char16_t c) { return cell && advance(QChar(c)) == cell; })) {
-    standIns.insert(QChar(separator), QChar(standIn));
-  }
-  lapModel_->setStandIns(std::move(standIns));
+  lapModel_->setStandIns(
+      ChooseSeparatorStandIns(numberSymbols_, [&](char16_t c) { return cell && advance(QChar(c)) == cell; }));
 }
 
 // ---- The parts the stopwatch drives ---------------------------------------------------------
@@ -355,8 +352,7 @@ void frmStopwatch::setHiddenByWindowManager(bool hidden) {
 }
 
 void frmStopwatch::showDial(const PixelRect& changed, std::int32_t handTime) {
-  imgWatch_->setLiveAccessibleName(
-      QStringLiteral("Dial at %1 seconds").arg(ToQString(FormatSeconds(handTime, numberSymbols_))));
+  imgWatch_->setLiveAccessibleName(ToQString(DialAccessibleName(handTime, numberSymbols_)));
   imgWatch_->update(changed.left, changed.top, changed.width, changed.height);
 }
 

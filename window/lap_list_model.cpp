@@ -14,13 +14,12 @@ QVariant LapListModel::data(const QModelIndex& index, int role) const {
 }
 
 QString LapListModel::shown(const QString& line) const {
-  if (standIns_.isEmpty()) return line;
-  QString text = line;
-  for (QChar& c : text) c = standIns_.value(c, c);
-  return text;
+  if (standIns_.empty()) return line;
+  const std::u16string text = WithStandIns(line.toStdU16String(), standIns_);
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void LapListModel::setStandIns(QHash<QChar, QChar> standIns) {
+void LapListModel::setStandIns(CharacterStandIns standIns) {
   if (standIns == standIns_) return;
   standIns_ = std::move(standIns);
   if (!lines_.isEmpty()) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DisplayRole});

@@ -5,8 +5,9 @@
 // where the list's font cannot draw the locale's own separators one cell wide;
 // screen readers read the lines as written.
 
+#include "display/time_formats.h"
+
 #include <QAbstractListModel>
-#include <QHash>
 #include <QStringList>
 
 namespace tovira {
@@ -24,14 +25,13 @@ class LapListModel final : public QAbstractListModel {
   void addLines(QStringList lines);
   const QStringList& lines() const { return lines_; }
 
-  // Each key character is shown as its value.
-  void setStandIns(QHash<QChar, QChar> standIns);
+  void setStandIns(CharacterStandIns standIns);
 
  private:
   QString shown(const QString& line) const;
 
   QStringList lines_;
-  QHash<QChar, QChar> standIns_;
+  CharacterStandIns standIns_;
 };
 
 }  // namespace tovira

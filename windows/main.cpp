@@ -10,9 +10,9 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   using namespace tovira;
   // Every failure, from the first, in the critical box titled "ToviraWatch".
-  MessageBoxReporter reporter;
-  const ScopedErrorReporter installed(reporter);
   win32::Win32Machine machine;
+  const ScopedErrorReporter installed(machine.failures);
+  const win32::ComApartment com;  // for screen readers
   try {
     win32::StopwatchWindow window(instance, machine, ProgramDirectory());
     window.LoadAndShow(showCommand);

@@ -5,9 +5,9 @@
 #include "windows/resource_ids.h"
 #include "windows/wide_text.h"
 
-#include <commctrl.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 #include <utility>
@@ -52,11 +52,12 @@ struct ControlDefinition {
 
 // In their creation order. The digit strip is hidden; the pictures and the label
 // take the mouse (SS_NOTIFY), which plain statics would pass to the window below.
+// The list holds the lines as written and draws them itself, with the stand-ins.
 constexpr ControlDefinition kControls[] = {
     {Control::imgNumber, L"STATIC", u"", SS_OWNERDRAW, kDigitStripId},
     {Control::cmdLap, L"BUTTON", design::kLapCaption, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kResetLapButtonId},
     {Control::lstLap, L"LISTBOX", u"",
-     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, kLapListId},
+     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, kLapListId},
     {Control::cmdStart, L"BUTTON", design::kStartCaption, WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, kStartStopButtonId},
     {Control::imgWatch, L"STATIC", u"", WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, kDialId},
     {Control::lblTime, L"STATIC", design::kTimeLabelText, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kTimeLabelId},
@@ -85,6 +86,7 @@ StopwatchWindow::StopwatchWindow(HINSTANCE instance, Win32Machine& machine, std:
   if (!window_) RaiseFault("the window could not be made");
   menuBar.release();  // the window destroys its menu bar
   machine_.stacking.setWindow(window_.get());
+  machine_.failures.setOwner(window_.get());
 
   if (const int ratio = ArtworkRatioForDpi(dpi_); ratio != canvas_.ratio()) {
     canvas_.usePictures(LoadDialPictures(instance, ratio));
@@ -111,8 +113,12 @@ void StopwatchWindow::createControls() {
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(definition.id)), instance_, nullptr);
     if (!control) RaiseFault("a control could not be made");
     controls_[static_cast<std::size_t>(definition.control)] = control;
+    // The controls' messages come here first. (Not through SetWindowSubclass, whose
+    // every message asks for a window property, a round trip to Wine's server.)
     if (definition.control != Control::imgNumber) {
-      SetWindowSubclass(control, ControlProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+      SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      controlProcedures_[static_cast<std::size_t>(definition.control)] = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProcedure)));
     }
     place(definition.control, form_.rectOf(definition.control));
   }
@@ -135,7 +141,17 @@ void StopwatchWindow::applyFonts() {
   buttonFont_ = std::move(buttons);
   labelFont_ = std::move(label);
   listFont_ = std::move(list);
+  SendMessageW(controlOf(Control::lstLap), LB_SETITEMHEIGHT, 0, lapLineHeight());
   chooseLapStandIns();
+}
+
+// A line as high as the list's font, as the list makes it for lines it draws itself.
+int StopwatchWindow::lapLineHeight() const {
+  const WindowDeviceContext screen(window_.get());
+  const SelectedObject font(screen.get(), listFont_.get());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(screen.get(), &metrics);
+  return metrics.tmHeight;
 }
 
 // The lines are laid out in cells of the list's font, a digit's width each. A
@@ -157,6 +173,7 @@ void StopwatchWindow::chooseLapStandIns() {
   const std::optional<INT> cell = width(L'0');
   lapStandIns_ = ChooseSeparatorStandIns(machine_.numbers.numberSymbols(),
                                          [&](char16_t c) { return cell && width(static_cast<wchar_t>(c)) == cell; });
+  InvalidateRect(controlOf(Control::lstLap), nullptr, FALSE);
 }
 
 void StopwatchWindow::applyIcons() {
@@ -193,12 +210,7 @@ void StopwatchWindow::addLines(std::vector<std::u16string> lines) {
   // Drawn once, after the last line: a new display mode rewrites every line.
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   bool added = true;
-  for (std::u16string& line : lines) {
-    for (char16_t& c : line) {
-      for (const auto& [separator, standIn] : lapStandIns_) {
-        if (c == separator) c = standIn;
-      }
-    }
+  for (const std::u16string& line : lines) {
     added = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(line).c_str())) >= 0;
     if (!added) break;
   }
@@ -271,7 +283,8 @@ double StopwatchWindow::screenHertz() const {
 
 bool StopwatchWindow::shownOnScreen() const { return IsWindowVisible(window_.get()) && !IsIconic(window_.get()); }
 
-void StopwatchWindow::showDial(const PixelRect& changed, std::int32_t) {
+void StopwatchWindow::showDial(const PixelRect& changed, std::int32_t handTime) {
+  handTime_ = handTime;
   if (changed.empty()) return;
   // Canvas pixels to the monitor's, one more on each side for the smoothing of a
   // picture drawn at another density.
@@ -311,10 +324,10 @@ LRESULT CALLBACK StopwatchWindow::WindowProcedure(HWND window, UINT message, WPA
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-LRESULT CALLBACK StopwatchWindow::ControlProcedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                                   DWORD_PTR self) noexcept {
+LRESULT CALLBACK StopwatchWindow::ControlProcedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
   try {
-    return reinterpret_cast<StopwatchWindow*>(self)->onControlMessage(control, message, wparam, lparam);
+    return reinterpret_cast<StopwatchWindow*>(GetWindowLongPtrW(control, GWLP_USERDATA))
+        ->onControlMessage(control, message, wparam, lparam);
   } catch (const std::exception&) {
     return 0;
   }
@@ -327,6 +340,10 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
       return 0;
     case WM_DRAWITEM:
       onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+      return TRUE;
+    case WM_MEASUREITEM:  // the list's lines, when it is made
+      if (wparam != kLapListId) break;
+      reinterpret_cast<MEASUREITEMSTRUCT*>(lparam)->itemHeight = static_cast<UINT>(lapLineHeight());
       return TRUE;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX: {
@@ -410,6 +427,7 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
+      machine_.failures.setOwner(nullptr);
       window_.release();  // gone already
       break;
     default:
@@ -419,18 +437,21 @@ LRESULT StopwatchWindow::onMessage(HWND window, UINT message, WPARAM wparam, LPA
 }
 
 LRESULT StopwatchWindow::onControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(control, ControlProcedure, 0);
-  if (message == WM_MOUSEMOVE && ready_) form_.ObserveInputClock();
-  if (control == controlOf(Control::cmdStart) || control == controlOf(Control::cmdLap)) {
-    return onButtonMessage(control, message, wparam, lparam);
+  // (The object id is a DWORD in a wider LPARAM.)
+  if (message == WM_GETOBJECT && static_cast<DWORD>(lparam) == static_cast<DWORD>(OBJID_CLIENT)) {
+    if (const auto name = accessibleNameOf(control)) {
+      if (const LRESULT object = NamedAccessibleObject(control, wparam, *name)) return object;
+    }
   }
+  if (message == WM_MOUSEMOVE && ready_) form_.ObserveInputClock();
+  if (isButton(control)) return onButtonMessage(control, message, wparam, lparam);
   const bool leftPress = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
   if (leftPress && control == controlOf(Control::lstLap)) {
     selectLineAt(lparam);
     if (ready_) forwardMouse(PressTarget::LapList, message);
     return 0;
   }
-  const LRESULT result = DefSubclassProc(control, message, wparam, lparam);
+  const LRESULT result = controlDefault(control, message, wparam, lparam);
   if (const auto target = pressTargetOf(control); target && ready_) forwardMouse(*target, message);
   return result;
 }
@@ -440,18 +461,27 @@ LRESULT StopwatchWindow::onControlMessage(HWND control, UINT message, WPARAM wpa
 // program (BM_CLICK, a screen reader's Invoke) has no input behind it, and the
 // button's own release inside it bears the time of whatever message came last.
 LRESULT StopwatchWindow::onButtonMessage(HWND button, UINT message, WPARAM wparam, LPARAM lparam) {
+  // Our buttons draw no hot state, so a move over one that drags no press of it
+  // stays here: the button would only ask the system to track the pointer, which
+  // Wine does with a timer every millisecond until the pointer leaves the button.
+  if (message == WM_MOUSEMOVE && GetCapture() != button) return 0;
   const bool release = message == WM_LBUTTONUP || message == WM_KEYUP;
   if (message != BM_CLICK && !(release && !clickByProgram_)) {
     // A double click's second press is a press again, as on any push button: the
     // owner-drawn button would take it for a notification of its own.
-    return DefSubclassProc(button, message == WM_LBUTTONDBLCLK ? WM_LBUTTONDOWN : message, wparam, lparam);
+    return controlDefault(button, message == WM_LBUTTONDBLCLK ? WM_LBUTTONDOWN : message, wparam, lparam);
   }
   const bool byProgram = std::exchange(clickByProgram_, message == BM_CLICK);
   if (release) buttonInputTime_ = static_cast<std::uint32_t>(GetMessageTime());
-  const LRESULT result = DefSubclassProc(button, message, wparam, lparam);
+  const LRESULT result = controlDefault(button, message, wparam, lparam);
   buttonInputTime_.reset();
   clickByProgram_ = byProgram;
   return result;
+}
+
+LRESULT StopwatchWindow::controlDefault(HWND control, UINT message, WPARAM wparam, LPARAM lparam) const {
+  const auto index = static_cast<std::size_t>(std::find(controls_.begin(), controls_.end(), control) - controls_.begin());
+  return CallWindowProcW(controlProcedures_.at(index), control, message, wparam, lparam);
 }
 
 // The list's own handling would follow the pointer until the button is released,
@@ -463,6 +493,12 @@ void StopwatchWindow::selectLineAt(LPARAM point) {
   SetFocus(list);
   const auto hit = static_cast<DWORD>(SendMessageW(list, LB_ITEMFROMPOINT, 0, point));
   if (HIWORD(hit) == 0) SendMessageW(list, LB_SETCURSEL, LOWORD(hit), 0);  // not below the last line
+}
+
+const std::shared_ptr<const AccessibleName>* StopwatchWindow::accessibleNameOf(HWND control) const {
+  if (control == controlOf(Control::imgWatch)) return &dialName_;
+  if (control == controlOf(Control::lstLap)) return &lapListName_;
+  return nullptr;
 }
 
 std::optional<PressTarget> StopwatchWindow::pressTargetOf(HWND control) const {
@@ -501,14 +537,15 @@ void StopwatchWindow::onCommand(WPARAM wparam, LPARAM lparam) {
   }
 }
 
+// Each event sets the next, which takes this timer's place (no KillTimer first: under
+// Wine every timer call is a round trip to its server); without one it ends.
 void StopwatchWindow::onTimer() {
-  KillTimer(window_.get(), kRefreshTimer);  // each event sets the next
   timerActive_ = false;
   if (ready_) {
     form_.ObserveInputClock();
     form_.tmrClockTimer();
   }
-  if (!timerActive_) fineTimers_.reset();
+  if (!timerActive_) stopTimer();
 }
 
 // The keyboard's focus comes back to where it was when the window is active again.
@@ -566,6 +603,7 @@ void StopwatchWindow::onDrawItem(const DRAWITEMSTRUCT& item) {
     case kResetLapButtonId: drawButton(item, Control::cmdLap); break;
     case kDialId: drawPicture(item, canvas_.picture(), Control::imgWatch); break;
     case kDigitStripId: drawPicture(item, canvas_.digitStrip(), Control::imgNumber); break;
+    case kLapListId: drawLapLine(item); break;
     default: break;
   }
 }
@@ -588,6 +626,28 @@ void StopwatchWindow::drawButton(const DRAWITEMSTRUCT& item, Control button) con
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, Drawn(colors.text));
   DrawTextW(dc, TextOf(item.hwndItem).c_str(), -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+// A line as the list would draw it, the separators' stand-ins in place of the signs.
+void StopwatchWindow::drawLapLine(const DRAWITEMSTRUCT& item) const {
+  const HDC dc = item.hDC;
+  if (item.itemID == static_cast<UINT>(-1)) {  // an empty list taking or losing the focus
+    if (item.itemAction & ODA_FOCUS) DrawFocusRect(dc, &item.rcItem);
+    return;
+  }
+  const HWND list = item.hwndItem;
+  std::u16string line(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, item.itemID, 0)) + 1, u'\0');
+  const LRESULT length = SendMessageW(list, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(line.data()));
+  line.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
+  const std::wstring shown = Wide(WithStandIns(std::move(line), lapStandIns_));
+  const bool selected = item.itemState & ODS_SELECTED;
+  const SelectedObject font(dc, listFont_.get());
+  const ColorPair colors = ColorsOf(Control::lstLap, colorScheme_);
+  SetBkColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHT) : Drawn(colors.background));
+  SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : Drawn(colors.text));
+  ExtTextOutW(dc, item.rcItem.left + 1, item.rcItem.top, ETO_OPAQUE | ETO_CLIPPED, &item.rcItem, shown.c_str(),
+              static_cast<UINT>(shown.size()), nullptr);
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
 }
 
 // A picture from the control's top left corner at the monitor's density, as a

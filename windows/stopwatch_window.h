@@ -5,22 +5,27 @@
 // any program. The stopwatch itself is the toolkit-free StopwatchForm; this window
 // implements the parts of a window it drives and forwards every message to it.
 
+#include "display/accessible_names.h"
 #include "engine/stopwatch_form.h"
 #include "platform/win32_services.h"
 #include "windows/gdi_dial_canvas.h"
+#include "windows/named_accessible.h"
 #include "windows/win32_handle.h"
 #include "windows/window_look.h"
 
 #include <windows.h>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace tovira::win32 {
 
-// The machine's services on Windows, for the window's whole life.
+// The machine's services on Windows, for the window's whole life, and the failure
+// boxes, from before the window until after it.
 struct Win32Machine {
+  MessageBoxReporter failures;
   WinmmTickCounter ticks;
   PlaySoundPlayer sound;
   ClipCursorConfinement cursor;
@@ -75,11 +80,12 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
 
   // Messages.
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
-  static LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                           DWORD_PTR self) noexcept;
+  static LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
   LRESULT onMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT onControlMessage(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT onButtonMessage(HWND button, UINT message, WPARAM wparam, LPARAM lparam);
+  // The control's own handling of a message.
+  LRESULT controlDefault(HWND control, UINT message, WPARAM wparam, LPARAM lparam) const;
   void onCommand(WPARAM wparam, LPARAM lparam);
   void onDrawItem(const DRAWITEMSTRUCT& item);
   void onTimer();
@@ -95,9 +101,16 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
   void applyIcons();
   void drawButton(const DRAWITEMSTRUCT& item, Control button) const;
   void drawPicture(const DRAWITEMSTRUCT& item, const DibPicture& picture, Control control) const;
+  void drawLapLine(const DRAWITEMSTRUCT& item) const;
+  int lapLineHeight() const;
   void followColorScheme();
   HWND controlOf(Control control) const { return controls_[static_cast<std::size_t>(control)]; }
   std::optional<PressTarget> pressTargetOf(HWND control) const;
+  // The name screen readers read for the control in place of the system's, if any.
+  const std::shared_ptr<const AccessibleName>* accessibleNameOf(HWND control) const;
+  bool isButton(HWND control) const {
+    return control == controlOf(Control::cmdStart) || control == controlOf(Control::cmdLap);
+  }
   // Twips of the monitor the window is on, for its own geometry.
   TwipsPerPixel monitorTwipsPerPixel() const { return TwipsPerPixel::FromLogicalDpi(dpi_, dpi_); }
   SIZE frameSize(double clientHeightTwips) const;
@@ -114,6 +127,13 @@ class StopwatchWindow final : Captions, LapListLines, MenuMarks, ControlLayout, 
   UniqueIcon bigIcon_, smallIcon_;
   GdiDialCanvas canvas_;
   std::array<HWND, 6> controls_{};
+  std::array<WNDPROC, 6> controlProcedures_{};  // each control's own
+  // The time the dial's hand shows, and what screen readers call the dial and the list.
+  std::int32_t handTime_ = 0;
+  std::shared_ptr<const AccessibleName> dialName_ = std::make_shared<const AccessibleName>(
+      [this] { return DialAccessibleName(handTime_, machine_.numbers.numberSymbols()); });
+  std::shared_ptr<const AccessibleName> lapListName_ =
+      std::make_shared<const AccessibleName>([] { return std::u16string(kLapListAccessibleName); });
   HWND focusWhileInactive_ = nullptr;
   bool timerActive_ = false;
   // The time of the input a push button is handling, which may click it; none

@@ -2,6 +2,7 @@
 // Owners for Win32 handles: each closes its handle with the call that matches how
 // it was obtained, on every path out of the scope that holds it.
 
+#include <unknwn.h>
 #include <windows.h>
 
 #include <memory>
@@ -30,6 +31,13 @@ using UniqueDeviceContext = UniqueHandle<HDC, DeleteDC>;
 using UniqueModule = UniqueHandle<HMODULE, FreeLibrary>;
 using UniqueHook = UniqueHandle<HHOOK, UnhookWindowsHookEx>;
 using UniqueWindow = UniqueHandle<HWND, DestroyWindow>;
+
+// A reference to a COM object, released once.
+struct ComReleaser {
+  void operator()(IUnknown* object) const noexcept { object->Release(); }
+};
+template <typename Interface>
+using ComReference = std::unique_ptr<Interface, ComReleaser>;
 
 // A window's device context from GetDC, released to that window.
 class WindowDeviceContext {

@@ -1,3 +1,4 @@
+#include "display/accessible_names.h"
 #include "display/time_formats.h"
 
 #include "common/text.h"
@@ -107,6 +108,7 @@ TEST(FormatSeconds, PatternWithGroupingAndThreeDecimals) {
 TEST(FormatSeconds, FollowsTheLocaleSeparators) {
   EXPECT_EQ(FormatSeconds(3723456, kGerman), u"3.723,456");
   EXPECT_EQ(Frame24Line(3723456, kGerman), u"89.362 コマ");
+  EXPECT_EQ(DialAccessibleName(3723456, kGerman), u"Dial at 3.723,456 seconds");
 }
 
 // What a list font cannot draw one cell wide is drawn as a stand-in of the same meaning.
@@ -128,6 +130,14 @@ TEST(SeparatorStandIns, TheFirstStandInTheFontDrawsOneCellWide) {
     EXPECT_EQ(ChooseSeparatorStandIns(row.symbols, drawsOneCell), row.standIns)
         << Utf8(row.symbols.group) << " " << Utf8(row.oneCellWide);
   }
+}
+
+// Only the list's drawing takes the stand-ins: every separator with one, and nothing else.
+TEST(SeparatorStandIns, ReplaceEachOfTheirSeparatorsInADrawnLine) {
+  const CharacterStandIns swissAndFrench{{u'\u2019', u'\''}, {u'\u202F', u'\u00A0'}};
+  EXPECT_EQ(WithStandIns(u"1\u2019234\u2019567.890 \u79D2", swissAndFrench), u"1'234'567.890 \u79D2");
+  EXPECT_EQ(WithStandIns(u" 89\u202F362 \u30B3\u30DE", swissAndFrench), u" 89\u00A0362 \u30B3\u30DE");
+  EXPECT_EQ(WithStandIns(u"1\u2019234.5", {}), u"1\u2019234.5");
 }
 
 }  // namespace

@@ -85,9 +85,14 @@ def settings(**changes):
     return settings_text(**dict(SHIPPED, **changes))
 
 
+# The class of the program's main window, which owns its failure boxes.
+MAIN_WINDOW_CLASS = "ToviraWatch"
+
+
 def failure(code):
-    """The failure box the program shows for a code."""
-    return {"title": BOX_TITLE, "text": walk.failure(code), "icon": "error", "buttons": ["OK"]}
+    """The failure box the program shows for a code, owned by its main window."""
+    return {"title": BOX_TITLE, "text": walk.failure(code), "icon": "error", "buttons": ["OK"],
+            "owner": MAIN_WINDOW_CLASS}
 
 
 def screen_pixels(rect):
@@ -229,12 +234,23 @@ class WinePrefix:
 
     def _substitute_fonts(self, data):
         """Each Japanese font's substitute set to the data as regedit reads it ("-" removes it)."""
-        lines = ["Windows Registry Editor Version 5.00", "",
-                 r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]"]
-        lines += [f'"{font}"={data}' for font in JAPANESE_UI_FONTS]
-        registry_file = self.path / "japanese-fonts.reg"
-        # regedit reads non-ASCII names only from a UTF-16 file with its byte order mark.
+        self.set_registry_data(r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes",
+                               {font: data for font in JAPANESE_UI_FONTS})
+
+    def set_registry_strings(self, key, values):
+        """Sets string values, {name: data}, of a key given by its full name; names and data
+        may hold any characters but quotes and backslashes."""
+        self.set_registry_data(key, {name: f'"{data}"' for name, data in values.items()})
+
+    def set_registry_data(self, key, values):
+        """Sets values of a key given by its full name, {name: data as regedit reads it}:
+        a string in quotes, or - to remove the value."""
+        lines = ["Windows Registry Editor Version 5.00", "", f"[{key}]"]
+        lines += [f'"{name}"={data}' for name, data in values.items()]
+        registry_file = self.path / "values.reg"
+        # regedit reads non-ASCII text only from a UTF-16 file with its byte order mark.
         registry_file.write_bytes("\r\n".join(lines + [""]).encode("utf-16"))
+        self.account.own(registry_file)
         self.wine("regedit", "/S", windows_path(registry_file))
 
     @contextlib.contextmanager
@@ -383,6 +399,29 @@ def pointer():
     return int(values["X"]), int(values["Y"])
 
 
+def context_switches(pid):
+    """Each thread's context switches so far, voluntary or not, {thread id: count}: each
+    is a wait of the thread that ended, a wake-up."""
+    counts = {}
+    for task in Path(f"/proc/{pid}/task").iterdir():
+        try:
+            status = (task / "status").read_text()
+        except OSError:  # the thread ended meanwhile
+            continue
+        counts[task.name] = sum(int(line.split()[1]) for line in status.splitlines() if "ctxt_switches:" in line)
+    return counts
+
+
+def wakeups(pid, seconds):
+    """A process's wake-ups a second over the next seconds: of the threads it has then, those
+    they had since the start (a thread that ends meanwhile takes its count with it)."""
+    before = context_switches(pid)
+    started = time.monotonic()
+    time.sleep(seconds)
+    after = context_switches(pid)
+    return sum(count - before.get(thread, 0) for thread, count in after.items()) / (time.monotonic() - started)
+
+
 def find_control(window, control_id):
     matches = [control for control in window["controls"] if control["id"] == control_id]
     if len(matches) != 1:
@@ -439,6 +478,8 @@ class Program(ProgramProcess):
     that is not writable is protected before the program starts."""
 
     timeout = TIMEOUT
+    executable = PROGRAM_DIR / "ToviraWatch.exe"
+    caption = BASE_CAPTION  # how the main window's title starts
 
     def __init__(self, test, settings=None, tick_sound=True, folder="program", writable=True):
         self.test = test
@@ -457,7 +498,7 @@ class Program(ProgramProcess):
         if not self.writable:
             protect(self.folder, True)
         self.output = open(self.root / "output.log", "wb")
-        self.process = subprocess.Popen([WINE, str(self.folder / "ToviraWatch.exe")], cwd=self.folder,
+        self.process = subprocess.Popen([WINE, str(self.folder / self.executable.name)], cwd=self.folder,
                                         stdout=self.output, stderr=subprocess.STDOUT, **PREFIX.process)
         return self
 
@@ -465,7 +506,7 @@ class Program(ProgramProcess):
         """A folder of the run's own with the program, its sound and the prepared settings."""
         folder = self.root / self.folder_name
         folder.mkdir(parents=True)
-        shutil.copy2(PROGRAM_DIR / "ToviraWatch.exe", folder)
+        shutil.copy2(self.executable, folder)
         if self.tick_sound is True:
             shutil.copy2(PROGRAM_DIR / "tick.wav", folder)
         elif self.tick_sound is not False:
@@ -484,17 +525,17 @@ class Program(ProgramProcess):
 
     def read(self):
         """The main window as window_reader.exe describes it, once it is shown."""
-        return poll(lambda: read("--title", BASE_CAPTION), "the main window")
+        return poll(lambda: read("--title", self.caption), "the main window")
 
     def wait_for(self, condition, what):
         """The first reading of the window for which condition(window) holds."""
         def satisfied():
-            window = read("--title", BASE_CAPTION)
+            window = read("--title", self.caption)
             return window if window and condition(window) else None
         return poll(satisfied, what)
 
     def topmost(self):
-        return read("--title", BASE_CAPTION, "--topmost")["topmost"]
+        return read("--title", self.caption, "--topmost")["topmost"]
 
     @staticmethod
     def number_signs_changed():
@@ -515,7 +556,7 @@ class Program(ProgramProcess):
             found = run("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid), check=False).split()
             # Compared here: xdotool's --name also matched the box "ToviraWatch" to "^Tovira Watch".
             return [window for window in found
-                    if run("xdotool", "getwindowname", window, check=False).startswith(BASE_CAPTION)]
+                    if run("xdotool", "getwindowname", window, check=False).startswith(self.caption)]
         if self.window_id is None:
             self.window_id = poll(named, "the X window")[0]
         return self.window_id

@@ -1,10 +1,13 @@
 """The Windows program under Wine, walked from outside as a user would: the window
-as created, every mouse binding in both behaviour modes, records in the four display
-modes, Reset, the pointer held while running, the settings written on close (and at
+as created and what a screen reader reads of it, every mouse binding in both
+behaviour modes, records in the four display modes, Reset, a stopped watch at rest
+after clicks, the pointer held while running, the settings written on close (and at
 the session's end) and read at the next start, a missing tick.wav and hostile
-settings files, the fonts with and without the Japanese Windows fonts, and the
-colours following the system's and its high-contrast scheme. The window is read with window_reader.exe and driven
-with xdotool and the keyboard."""
+settings files, each failure box owned by the window, the fonts with and without
+the Japanese Windows fonts, the colours following the system's and its
+high-contrast scheme, the clip following the window, and a change of the number
+signs. The window is read with window_reader.exe and driven with xdotool and the
+keyboard."""
 
 import collections
 import contextlib
@@ -116,6 +119,10 @@ class Prefix(harness.unittest.TestCase):
 
 
 class Window(harness.unittest.TestCase):
+    # What a screen reader calls each control: its text, or for the list and the dial
+    # the program's own names; the hidden digit strip has none.
+    SCREEN_READER_NAMES = {DIGITS: None, START: "スタート", LAP: "リセット", LIST: "Lap times",
+                           DIAL: "Dial at 0.000 seconds", LABEL: "0.000"}
     # Each control by id in the order Tab goes (the label and the pictures take no
     # focus): class, text, shown, and its place and size in twips once started.
     CONTROLS = [(DIGITS, "Static", "", False, (180, 2880, 2655, 555)),
@@ -136,6 +143,7 @@ class Window(harness.unittest.TestCase):
             self.assertEqual([(c["id"], c["class"], c["text"], c["visible"], rect(c)) for c in window["controls"]],
                              [(*row[:4], pixels(row[4], 15)) for row in self.CONTROLS])
             self.assertTrue(find_control(window, START)["focused"])
+            self.assertEqual({c["id"]: c["accessible"]["name"] for c in window["controls"]}, self.SCREEN_READER_NAMES)
             for control in window["controls"]:
                 self.assertEqual(control["font"]["missing_glyphs"], 0, control["id"])
             self.assertEqual(find_control(window, LABEL)["font"]["requested"], "MS Gothic")
@@ -409,6 +417,10 @@ class Records(harness.unittest.TestCase):
             label = find_control(window, LABEL)["text"]
             self.assertRegex(label, r"^\d+,\d{3}$")
             self.assertEqual(find_control(window, LIST)["selection"], 2)
+            # The dial is named with the time its hand shows, at most a few frames before the stop.
+            hand = re.fullmatch(r"Dial at (\d+),(\d{3}) seconds", find_control(window, DIAL)["accessible"]["name"])
+            self.assertIsNotNone(hand, find_control(window, DIAL)["accessible"])
+            self.assertTrue(0 <= records[2] - (int(hand[1]) * 1000 + int(hand[2])) < 250, (hand[0], records))
 
             for caption, mark, suffix, line_of in DISPLAY_MODES:
                 program.choose("Conf", "Marcadores  ", caption)
@@ -429,7 +441,26 @@ class Records(harness.unittest.TestCase):
             clicks.click_control(window, LAP)  # Reset
             window = program.wait_for(lambda w: not find_control(w, LIST)["lines"], "the list to empty")
             self.assertEqual(find_control(window, LABEL)["text"], "0.000")
+            self.assertEqual(find_control(window, DIAL)["accessible"]["name"], "Dial at 0.000 seconds")
             self.assertEqual(find_control(window, LIST)["selection"], -1)
+            program.close_by_window_manager()
+            program.wait_exit()
+
+
+    def test_lines_keep_a_sign_the_font_lacks_which_only_their_drawing_stands_in_for(self):
+        harness.PREFIX.set_registry_strings(r"HKEY_CURRENT_USER\Control Panel\International", {"sDecimal": "\u202f"})
+        with Program(self, settings()) as program:
+            clicks = Clicks()
+            window = program.read()
+            clicks.click_control(window, START)
+            time.sleep(1.2)
+            clicks.click_control(window, START)
+            window = program.wait_for(lambda w: len(find_control(w, LIST)["lines"]) == 1, "a record")
+            lap_list = find_control(window, LIST)
+            # The list's font has no narrow space: the list draws a stand-in one cell wide.
+            self.assertGreater(lap_list["font"]["missing_glyphs"], 0)
+            self.assertRegex(lap_list["lines"][0], r"^ +\d\u202f\d{3} 秒$")
+            self.assertRegex(find_control(window, DIAL)["accessible"]["name"], r"^Dial at \d\u202f\d{3} seconds$")
             program.close_by_window_manager()
             program.wait_exit()
 
@@ -474,6 +505,30 @@ class Pointer(harness.unittest.TestCase):
             program.choose("Arch", "Cerr")  # the keyboard still reaches the menus
             program.wait_exit()
             self.assertFalse(program.clip()["clipped"], "closing while running lets the pointer go")
+
+
+class Rest(harness.unittest.TestCase):
+    # What the pointer did last before resting on the window, stopped: the controls
+    # clicked in turn (a press on the list or the dial starts or stops), the pointer
+    # left on the last; none, it only moved onto the label.
+    LAST_DONE = [("moved onto the label", []), ("Reset", [LAP]), ("Start, then Stop", [START, START]),
+                 ("two presses on the list", [LIST, LIST]), ("two presses on the dial", [DIAL, DIAL])]
+
+    def test_a_stopped_watch_does_not_wake_whatever_the_pointer_did(self):
+        with Program(self, settings()) as program:
+            clicks, window = Clicks(), program.read()
+            for what, clicked in self.LAST_DONE:
+                with self.subTest(what):
+                    if not clicked:
+                        left, top, right, bottom = screen_rect(window, LABEL)
+                        Program.move_pointer((left + right) // 2, (top + bottom) // 2)
+                    for control_id in clicked:
+                        clicks.click_control(window, control_id)
+                    program.wait_for(lambda w: find_control(w, START)["text"] == "スタート", "the watch stopped")
+                    time.sleep(1)  # what the clicks set off is done
+                    self.assertLessEqual(harness.wakeups(program.process.pid, 2), 5, "wake-ups a second")
+            program.close_by_window_manager()
+            program.wait_exit()
 
 
 class Settings(harness.unittest.TestCase):

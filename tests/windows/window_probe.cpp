@@ -62,7 +62,8 @@ bool IsListBox(HWND control) {
   return CompareStringOrdinal(class_name, -1, L"ListBox", -1, TRUE) == CSTR_EQUAL;
 }
 
-// The text a control draws: its own, or a list box's lines.
+// The text a control shows: its own, or a list box's lines as they are written (an
+// owner-drawn list may draw stand-ins for some of their characters).
 std::wstring DrawnText(HWND control) {
   if (!IsListBox(control)) return WindowText(control);
   std::wstring text;

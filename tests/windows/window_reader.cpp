@@ -2,11 +2,13 @@
 //   window_reader --title PREFIX           the first visible top-level window, not owned
 //                                          by another, whose title starts with PREFIX:
 //                                          title, client area, menu bar, every control
+//                                          with what a screen reader reads of it
 //   window_reader --title PREFIX --topmost whether that window stays on top
 //   window_reader --title PREFIX --number-signs-changed
 //                                          the window told that the registry's number signs are the user's now
 //   window_reader --clip                   the rectangle the pointer is held in, and the pointer
-//   window_reader --boxes                  the message boxes shown: title, text, icon, buttons
+//   window_reader --boxes                  the message boxes shown: title, text, icon, buttons,
+//                                          and the class of the window that owns each
 //   window_reader --title PREFIX --sys-colors N=RRGGBB...
 //                                          sets that window's program's system colours N
 //                                          (COLOR_ numbers) as the display settings do, and
@@ -20,6 +22,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <oleacc.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -37,6 +40,7 @@
 namespace tovira::bench {
 namespace {
 
+using win32::ComReference;
 using win32::UniqueHook;
 using win32::UniqueModule;
 using win32::UniqueWindow;
@@ -156,6 +160,54 @@ class Probe {
   std::optional<std::string> answer_;
 };
 
+// A string a COM call returned, freed once read.
+std::wstring Take(BSTR text) {
+  std::wstring taken(text ? text : L"", text ? SysStringLen(text) : 0);
+  SysFreeString(text);
+  return taken;
+}
+
+// What a screen reader reads of a control through Active Accessibility (which UI
+// Automation reads standard controls through as well): the name and role of its
+// client area, and the names of the items in it. null when it answers nothing.
+void DescribeAccessible(JsonWriter& json, HWND control) {
+  IAccessible* found = nullptr;
+  // (__uuidof: MinGW's oleacc import library offers IID_IAccessible as a function.)
+  if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&found)))) {
+    json.Null();
+    return;
+  }
+  const ComReference<IAccessible> accessible(found);
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  json.BeginObject().Key("name");
+  if (SUCCEEDED(accessible->get_accName(self, &name)) && name) json.String(Take(name));
+  else json.Null();
+  VARIANT role{};
+  json.Key("role");
+  if (SUCCEEDED(accessible->get_accRole(self, &role)) && role.vt == VT_I4) {
+    std::wstring text(GetRoleTextW(role.lVal, nullptr, 0) + 1, L'\0');
+    text.resize(GetRoleTextW(role.lVal, text.data(), static_cast<UINT>(text.size())));
+    json.String(text);
+  } else {
+    VariantClear(&role);
+    json.Null();
+  }
+  LONG count = 0;
+  accessible->get_accChildCount(&count);
+  json.Key("items").BeginArray();
+  for (LONG child = 1; child <= count; ++child) {
+    VARIANT item{};
+    item.vt = VT_I4;
+    item.lVal = child;
+    BSTR itemName = nullptr;
+    json.String(SUCCEEDED(accessible->get_accName(item, &itemName)) ? Take(itemName) : std::wstring());
+  }
+  json.EndArray().EndObject();
+}
+
 void DescribeListBox(JsonWriter& json, HWND list) {
   json.Key("lines").BeginArray();
   for (const auto& line : ListBoxLines(list, Send)) json.String(line);
@@ -179,6 +231,8 @@ void DescribeControl(JsonWriter& json, Probe& probe, HWND main, HWND control, HW
   json.Key("screen_rect");
   WriteRect(json, screen);
   json.Key("font").Raw(probe.Ask(control, kProbeControlFont));
+  json.Key("accessible");
+  DescribeAccessible(json, control);
   if (IsClass(control, L"ListBox")) DescribeListBox(json, control);
   json.EndObject();
 }
@@ -251,7 +305,10 @@ void DescribeBoxes(JsonWriter& json) {
         else text += ControlText(control);
       }
     }
-    json.EndArray().Key("text").String(text).Key("icon").Raw(icon).EndObject();
+    json.EndArray().Key("text").String(text).Key("icon").Raw(icon).Key("owner");
+    if (HWND owner = GetWindow(box, GW_OWNER)) json.String(ClassName(owner));
+    else json.Null();
+    json.EndObject();
   }
   json.EndArray().EndObject();
 }
@@ -327,6 +384,7 @@ int Run(const std::vector<std::wstring_view>& arguments, JsonWriter& json) {
 int wmain(int argc, wchar_t** argv) {
   // Physical pixels whatever the screen's density, as xdotool counts them.
   SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for the accessible objects
   tovira::bench::JsonWriter json;
   int status;
   try {

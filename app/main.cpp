@@ -2,7 +2,6 @@
 
 #include "common/failure.h"
 #include "platform/message_box_reporter.h"
-#include "settings/program_directory.h"
 #include "platform/sdl_sound_player.h"
 #include "platform/termination_signals.h"
 #include "platform/tick_counter.h"
@@ -10,6 +9,7 @@
 #include "platform/x11_cursor_confinement.h"
 #include "platform/x11_window_stacking.h"
 #include "platform/x11_window_watch.h"
+#include "settings/program_directory.h"
 #include "window/frm_stopwatch.h"
 
 #include <QApplication>

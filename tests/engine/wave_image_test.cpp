@@ -13,7 +13,7 @@ namespace {
 using testing::Bytes;
 using testing::Chunk;
 using testing::MakeWave;
-using testing::WaveSpec;
+using testing::WaveFields;
 
 // A player that takes much, as a mixing library does, and one that takes little
 // and reads ahead at the data chunk, as the system's own call does.
@@ -55,10 +55,10 @@ std::size_t DeclaredRiffSize(const Bytes& image) {
   return size;
 }
 
-Bytes With(const std::function<void(WaveSpec&)>& edit) {
-  WaveSpec spec;
-  edit(spec);
-  return MakeWave(spec);
+Bytes With(const std::function<void(WaveFields&)>& edit) {
+  WaveFields wave;
+  edit(wave);
+  return MakeWave(wave);
 }
 
 TEST(CheckWaveImage, PlaysOnlyWellFormedImagesInTheFormatsEachPlayerTakes) {
@@ -69,63 +69,63 @@ TEST(CheckWaveImage, PlaysOnlyWellFormedImagesInTheFormatsEachPlayerTakes) {
   };
   const Bytes shortChunk = Chunk("LIST", Bytes(3));
   const Case cases[] = {
-      {"16-bit mono PCM", With([](WaveSpec&) {}), true, true},
-      {"8-bit stereo PCM at 8 kHz", With([](WaveSpec& s) { s.bits = 8, s.channels = 2, s.rate = 8000; }), true, true},
-      {"float with its extension's size", With([](WaveSpec& s) { s.formatTag = kWaveFormatIeeeFloat, s.bits = 32,
+      {"16-bit mono PCM", With([](WaveFields&) {}), true, true},
+      {"8-bit stereo PCM at 8 kHz", With([](WaveFields& s) { s.bits = 8, s.channels = 2, s.rate = 8000; }), true, true},
+      {"float with its extension's size", With([](WaveFields& s) { s.formatTag = kWaveFormatIeeeFloat, s.bits = 32,
                                                                  s.formatExtension = Extension(0); }), true, true},
-      {"float without it", With([](WaveSpec& s) { s.formatTag = kWaveFormatIeeeFloat, s.bits = 32; }), false, false},
-      {"24-bit PCM", With([](WaveSpec& s) { s.bits = 24; }), true, false},
-      {"three channels", With([](WaveSpec& s) { s.channels = 3; }), true, false},
-      {"4 kHz", With([](WaveSpec& s) { s.rate = 4000; }), true, false},
-      {"extensible PCM", With([](WaveSpec& s) { s.formatTag = kWaveFormatExtensible, s.channels = 2,
+      {"float without it", With([](WaveFields& s) { s.formatTag = kWaveFormatIeeeFloat, s.bits = 32; }), false, false},
+      {"24-bit PCM", With([](WaveFields& s) { s.bits = 24; }), true, false},
+      {"three channels", With([](WaveFields& s) { s.channels = 3; }), true, false},
+      {"4 kHz", With([](WaveFields& s) { s.rate = 4000; }), true, false},
+      {"extensible PCM", With([](WaveFields& s) { s.formatTag = kWaveFormatExtensible, s.channels = 2,
                                                 s.formatExtension = Extensible(kWaveFormatPcm, 16); }), true, false},
-      {"extensible of another family", With([](WaveSpec& s) { s.formatTag = kWaveFormatExtensible,
+      {"extensible of another family", With([](WaveFields& s) { s.formatTag = kWaveFormatExtensible,
                                                               s.formatExtension = Extensible(1, 16, 0x72); }),
        false, false},
-      {"extensible, more valid bits than bits", With([](WaveSpec& s) {
+      {"extensible, more valid bits than bits", With([](WaveFields& s) {
          s.formatTag = kWaveFormatExtensible, s.formatExtension = Extensible(kWaveFormatPcm, 17); }), false, false},
       {"odd chunks with their pad bytes, a second fmt, chunks after the data",
-       With([&](WaveSpec& s) { s.before = shortChunk, s.between = testing::Join({Chunk("fmt ", Bytes(16)), shortChunk}),
+       With([&](WaveFields& s) { s.before = shortChunk, s.between = testing::Join({Chunk("fmt ", Bytes(16)), shortChunk}),
                                s.after = Chunk("cue ", Bytes(4)); }), true, true},
-      {"bytes after the RIFF chunk", With([](WaveSpec& s) { s.after = Bytes(5, std::byte{0xFF}); s.riffSize = 4 + 24 + 8 + 96; }),
+      {"bytes after the RIFF chunk", With([](WaveFields& s) { s.after = Bytes(5, std::byte{0xFF}); s.riffSize = 4 + 24 + 8 + 96; }),
        true, true},
-      {"fewer bytes than a chunk header at the RIFF chunk's end", With([](WaveSpec& s) { s.after = Bytes(7); }), true,
+      {"fewer bytes than a chunk header at the RIFF chunk's end", With([](WaveFields& s) { s.after = Bytes(7); }), true,
        true},
-      {"4 bytes of 8-bit mono", With([](WaveSpec& s) { s.bits = 8, s.samples = Bytes(4); }), true, true},
-      {"3 bytes of 8-bit mono", With([](WaveSpec& s) { s.bits = 8, s.samples = Bytes(3); }), true, false},
+      {"4 bytes of 8-bit mono", With([](WaveFields& s) { s.bits = 8, s.samples = Bytes(4); }), true, true},
+      {"3 bytes of 8-bit mono", With([](WaveFields& s) { s.bits = 8, s.samples = Bytes(3); }), true, false},
       // Lies about sizes.
-      {"data claiming 64 MiB over 1,000 bytes", With([](WaveSpec& s) { s.samples = Bytes(1000), s.dataSize = 64u << 20; }),
+      {"data claiming 64 MiB over 1,000 bytes", With([](WaveFields& s) { s.samples = Bytes(1000), s.dataSize = 64u << 20; }),
        false, false},
-      {"cut inside the fmt chunk", Cut(With([](WaveSpec&) {}), 30), false, false},
-      {"RIFF size 0xFFFFFFFF", With([](WaveSpec& s) { s.riffSize = 0xFFFFFFFF; }), false, false},
-      {"RIFF chunk ending inside the data", With([](WaveSpec& s) { s.riffSize = 4 + 24 + 8 + 50; }), false, false},
-      {"fmt size 0xFFFFFFFF", With([](WaveSpec& s) { s.formatSize = 0xFFFFFFFF; }), false, false},
+      {"cut inside the fmt chunk", Cut(With([](WaveFields&) {}), 30), false, false},
+      {"RIFF size 0xFFFFFFFF", With([](WaveFields& s) { s.riffSize = 0xFFFFFFFF; }), false, false},
+      {"RIFF chunk ending inside the data", With([](WaveFields& s) { s.riffSize = 4 + 24 + 8 + 50; }), false, false},
+      {"fmt size 0xFFFFFFFF", With([](WaveFields& s) { s.formatSize = 0xFFFFFFFF; }), false, false},
       {"a chunk before fmt claiming 0xFFFFFFFF",
-       With([](WaveSpec& s) { s.before = Chunk("LIST", Bytes(4), 0xFFFFFFFF); }), false, false},
+       With([](WaveFields& s) { s.before = Chunk("LIST", Bytes(4), 0xFFFFFFFF); }), false, false},
       {"a chunk after the data claiming more than is left",
-       With([](WaveSpec& s) { s.after = Chunk("LIST", Bytes(4), 5); }), false, false},
-      {"an extension larger than its chunk", With([](WaveSpec& s) { s.formatTag = kWaveFormatIeeeFloat, s.bits = 32,
+       With([](WaveFields& s) { s.after = Chunk("LIST", Bytes(4), 5); }), false, false},
+      {"an extension larger than its chunk", With([](WaveFields& s) { s.formatTag = kWaveFormatIeeeFloat, s.bits = 32,
                                                                       s.formatExtension = Extension(2); }), false, false},
       // Order and presence.
-      {"data before fmt", With([](WaveSpec& s) { s.before = Chunk("data", Bytes(96)); }), false, false},
+      {"data before fmt", With([](WaveFields& s) { s.before = Chunk("data", Bytes(96)); }), false, false},
       {"no fmt", testing::Riff(Chunk("data", Bytes(96))), false, false},
-      {"no data", Cut(With([](WaveSpec&) {}), 12 + 24), false, false},
-      {"not RIFF", [] { Bytes b = With([](WaveSpec&) {}); b[3] = std::byte{'X'}; return b; }(), false, false},
-      {"not WAVE", [] { Bytes b = With([](WaveSpec&) {}); b[8] = std::byte{'A'}; return b; }(), false, false},
+      {"no data", Cut(With([](WaveFields&) {}), 12 + 24), false, false},
+      {"not RIFF", [] { Bytes b = With([](WaveFields&) {}); b[3] = std::byte{'X'}; return b; }(), false, false},
+      {"not WAVE", [] { Bytes b = With([](WaveFields&) {}); b[8] = std::byte{'A'}; return b; }(), false, false},
       {"empty", Bytes{}, false, false},
       // Formats no player takes.
-      {"zero channels", With([](WaveSpec& s) { s.channels = 0; }), false, false},
-      {"nine channels", With([](WaveSpec& s) { s.channels = 9; }), false, false},
-      {"zero rate", With([](WaveSpec& s) { s.rate = 0; }), false, false},
-      {"absurd rate", With([](WaveSpec& s) { s.rate = 0x7FFFFFFF; }), false, false},
-      {"block align 3 for 16-bit mono", With([](WaveSpec& s) { s.blockAlign = 3; }), false, false},
-      {"bytes per second of another rate", With([](WaveSpec& s) { s.bytesPerSecond = 44100 * 2; }), false, false},
-      {"12-bit PCM", With([](WaveSpec& s) { s.bits = 12, s.blockAlign = 2, s.bytesPerSecond = 96000; }), false, false},
-      {"IMA ADPCM", With([](WaveSpec& s) { s.formatTag = 0x11, s.bits = 4, s.blockAlign = 256, s.bytesPerSecond = 4055,
+      {"zero channels", With([](WaveFields& s) { s.channels = 0; }), false, false},
+      {"nine channels", With([](WaveFields& s) { s.channels = 9; }), false, false},
+      {"zero rate", With([](WaveFields& s) { s.rate = 0; }), false, false},
+      {"absurd rate", With([](WaveFields& s) { s.rate = 0x7FFFFFFF; }), false, false},
+      {"block align 3 for 16-bit mono", With([](WaveFields& s) { s.blockAlign = 3; }), false, false},
+      {"bytes per second of another rate", With([](WaveFields& s) { s.bytesPerSecond = 44100 * 2; }), false, false},
+      {"12-bit PCM", With([](WaveFields& s) { s.bits = 12, s.blockAlign = 2, s.bytesPerSecond = 96000; }), false, false},
+      {"IMA ADPCM", With([](WaveFields& s) { s.formatTag = 0x11, s.bits = 4, s.blockAlign = 256, s.bytesPerSecond = 4055,
                                            s.samples = Bytes(256), s.formatExtension = Extension(2, Bytes(2)); }),
        false, false},
-      {"A-law", With([](WaveSpec& s) { s.formatTag = 6, s.bits = 8, s.formatExtension = Extension(0); }), false, false},
-      {"data shorter than a block", With([](WaveSpec& s) { s.channels = 2, s.samples = Bytes(2); }), false, false},
+      {"A-law", With([](WaveFields& s) { s.formatTag = 6, s.bits = 8, s.formatExtension = Extension(0); }), false, false},
+      {"data shorter than a block", With([](WaveFields& s) { s.channels = 2, s.samples = Bytes(2); }), false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -34,7 +34,7 @@ constexpr std::size_t kStopSlackBytes = 32 * 1024;
 constexpr std::size_t kMinGapFrames = 1000;
 
 using testing::MakeWave;
-using testing::WaveSpec;
+using testing::WaveFields;
 
 // A loud square-wave click at the start of each period, silence for the rest.
 std::vector<std::int16_t> ClickPeriod(std::size_t frames, int channels) {
@@ -47,11 +47,11 @@ std::vector<std::int16_t> ClickPeriod(std::size_t frames, int channels) {
 }
 
 std::vector<std::byte> ClickWave(std::uint32_t rate, int channels, std::size_t periodFrames) {
-  WaveSpec spec;
-  spec.rate = rate;
-  spec.channels = static_cast<std::uint16_t>(channels);
-  spec.samples = testing::Pcm16(ClickPeriod(periodFrames, channels));
-  return MakeWave(spec);
+  WaveFields wave;
+  wave.rate = rate;
+  wave.channels = static_cast<std::uint16_t>(channels);
+  wave.samples = testing::Pcm16(ClickPeriod(periodFrames, channels));
+  return MakeWave(wave);
 }
 
 // ---- Reading what the device played ---------------------------------------
@@ -237,10 +237,10 @@ TEST_F(SdlSoundPlayerTest, ImagesThatAreNoSoundPlayNothing) {
   const auto valid = [] { return ClickWave(kDeviceRate, 1, 4800); };
   const auto withFields = [](auto edit) {
     return [edit] {
-      WaveSpec spec;
-      spec.samples = testing::Pcm16(ClickPeriod(4800, 1));
-      edit(spec);
-      return MakeWave(spec);
+      WaveFields wave;
+      wave.samples = testing::Pcm16(ClickPeriod(4800, 1));
+      edit(wave);
+      return MakeWave(wave);
     };
   };
   const HostileCase cases[] = {
@@ -249,20 +249,20 @@ TEST_F(SdlSoundPlayerTest, ImagesThatAreNoSoundPlayNothing) {
       {"truncated header", [valid] { return Truncated(valid(), 30); }},
       {"truncated data", [valid] { return Truncated(valid(), 44 + 100); }},
       {"huge declared sizes",
-       withFields([](WaveSpec& f) { f.riffSize = 0xFFFFFFFF, f.dataSize = 0xFFFFFFF0; })},
-      {"odd block align", withFields([](WaveSpec& f) { f.blockAlign = 3; })},
-      {"no data", withFields([](WaveSpec& f) { f.samples.clear(); })},
+       withFields([](WaveFields& f) { f.riffSize = 0xFFFFFFFF, f.dataSize = 0xFFFFFFF0; })},
+      {"odd block align", withFields([](WaveFields& f) { f.blockAlign = 3; })},
+      {"no data", withFields([](WaveFields& f) { f.samples.clear(); })},
       {"data claiming 64 MiB over 1,000 bytes",
-       withFields([](WaveSpec& f) { f.samples.resize(1000), f.dataSize = 64u << 20; })},
+       withFields([](WaveFields& f) { f.samples.resize(1000), f.dataSize = 64u << 20; })},
       {"A-law, which SDL would decode itself",
-       withFields([](WaveSpec& f) { f.formatTag = 6, f.bits = 8, f.formatExtension = {std::byte{0}, std::byte{0}}; })},
-      {"zero channels", withFields([](WaveSpec& f) { f.channels = 0; })},
-      {"zero rate", withFields([](WaveSpec& f) { f.rate = 0; })},
-      {"one hertz", withFields([](WaveSpec& f) { f.rate = 1; })},
-      {"absurd rate", withFields([](WaveSpec& f) { f.rate = 0x7FFFFFFF; })},
-      {"12-bit samples", withFields([](WaveSpec& f) { f.bits = 12; })},
-      {"unknown encoding", withFields([](WaveSpec& f) { f.formatTag = 0x1234; })},
-      {"100 MB", withFields([](WaveSpec& f) { f.samples = testing::Pcm16(std::vector<std::int16_t>(50'000'000, 1000)); })},
+       withFields([](WaveFields& f) { f.formatTag = 6, f.bits = 8, f.formatExtension = {std::byte{0}, std::byte{0}}; })},
+      {"zero channels", withFields([](WaveFields& f) { f.channels = 0; })},
+      {"zero rate", withFields([](WaveFields& f) { f.rate = 0; })},
+      {"one hertz", withFields([](WaveFields& f) { f.rate = 1; })},
+      {"absurd rate", withFields([](WaveFields& f) { f.rate = 0x7FFFFFFF; })},
+      {"12-bit samples", withFields([](WaveFields& f) { f.bits = 12; })},
+      {"unknown encoding", withFields([](WaveFields& f) { f.formatTag = 0x1234; })},
+      {"100 MB", withFields([](WaveFields& f) { f.samples = testing::Pcm16(std::vector<std::int16_t>(50'000'000, 1000)); })},
   };
   for (const HostileCase& c : cases) {
     SCOPED_TRACE(c.name);

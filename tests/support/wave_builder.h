@@ -55,7 +55,7 @@ inline Bytes Pcm16(const std::vector<std::int16_t>& samples) {
   return out;
 }
 
-struct WaveSpec {
+struct WaveFields {
   std::uint16_t formatTag = kWaveFormatPcm;
   std::uint16_t channels = 1;
   std::uint32_t rate = 48000;
@@ -70,7 +70,7 @@ struct WaveSpec {
   Bytes before, between, after;           // whole chunks around fmt and data
 };
 
-inline Bytes MakeWave(const WaveSpec& s) {
+inline Bytes MakeWave(const WaveFields& s) {
   const std::uint16_t block = s.blockAlign.value_or(static_cast<std::uint16_t>(s.channels * (s.bits / 8)));
   Bytes fmt;
   AppendLE(fmt, s.formatTag, 2);

@@ -127,14 +127,16 @@ void StopwatchForm::scheduleRefresh() {
   parts_.timer.startTimer(NextRefreshDelayMs(refreshHertz_, sinceStart));
 }
 
+// Window systems say "shown" for every uncovered part too: only a change between
+// shown and hidden (the refresh's timer tells which it was) takes the pointer.
 void StopwatchForm::ShownChanged() {
   if (!state_.stopwatch.IsRunning) return;
-  holdPointer();
-  if (timerFaultReported_) return;
   if (!parts_.timer.shownOnScreen()) {
     parts_.timer.stopTimer();
+    services_.cursor.release();
   } else if (!parts_.timer.timerActive()) {
-    tmrClockTimer();
+    holdPointer();
+    if (!timerFaultReported_) tmrClockTimer();
   }
 }
 

@@ -108,7 +108,7 @@ void StopwatchForm::cmdStartClick(InputTime inputTime) {
       sw.IsRunning = false;
       parts_.timer.stopTimer();
       setButtonCaptions();
-      services_.cursor.release();
+      releasePointer();
       services_.sound.stop();
     }
   });
@@ -128,15 +128,19 @@ void StopwatchForm::scheduleRefresh() {
 }
 
 // Window systems say "shown" for every uncovered part too: only a change between
-// shown and hidden (the refresh's timer tells which it was) takes the pointer.
+// shown and hidden (the refresh's timer tells which it was) takes the pointer anew.
+// Any other notice only checks the area: a window manager may still have been
+// placing the window when the last move was told.
 void StopwatchForm::ShownChanged() {
   if (!state_.stopwatch.IsRunning) return;
   if (!parts_.timer.shownOnScreen()) {
     parts_.timer.stopTimer();
-    services_.cursor.release();
+    releasePointer();
   } else if (!parts_.timer.timerActive()) {
     holdPointer();
     if (!timerFaultReported_) tmrClockTimer();
+  } else if (heldArea_ != parts_.controls.clientAreaOnScreen()) {
+    holdPointer();
   }
 }
 
@@ -146,8 +150,15 @@ void StopwatchForm::PlacementChanged() {
 
 // Any confinement first ends; a window that shows nothing holds no pointer.
 void StopwatchForm::holdPointer() {
+  releasePointer();
+  if (!parts_.timer.shownOnScreen()) return;
+  heldArea_ = parts_.controls.clientAreaOnScreen();
+  services_.cursor.confine(*heldArea_);
+}
+
+void StopwatchForm::releasePointer() {
   services_.cursor.release();
-  if (parts_.timer.shownOnScreen()) services_.cursor.confine(parts_.controls.clientAreaOnScreen());
+  heldArea_.reset();
 }
 
 void StopwatchForm::RecordStop(InputTime inputTime) {
@@ -226,6 +237,7 @@ void StopwatchForm::refreshDialIfChanged(std::int32_t elapsed) {
 // The canvas holds the new screen's pictures now; the dial is drawn from the
 // stopwatch's state as a full refresh draws it, rather than enlarged or shrunk.
 void StopwatchForm::ScreenChanged() {
+  PlacementChanged();
   composedDial_.reset();
   std::int32_t shown = state_.stopwatch.AccumulatedTime;
   EndSilentlyOnFault([&] {
@@ -485,7 +497,7 @@ void StopwatchForm::Unload() {
   if (std::exchange(unloaded_, true)) return;
   parts_.timer.stopTimer();
   // Closing while running also lets go of the pointer.
-  services_.cursor.release();
+  releasePointer();
   Guarded(ErrorCode::Unload, [this] {
     services_.sound.stop();
     SaveSettings(state_.options, services_.programDirectory);

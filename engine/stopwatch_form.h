@@ -113,7 +113,9 @@ class StopwatchForm {
   // held in the client area where it is now.
   void PlacementChanged();
   // The window went to a screen of another density: the front end has given the
-  // canvas that screen's pictures, and the dial is drawn on them afresh.
+  // canvas that screen's pictures, and the dial is drawn on them afresh. The
+  // client area's size in pixels changes with the density, and so does the
+  // area the pointer is held in.
   void ScreenChanged();
   // The user's number settings changed: the list is written anew in them.
   void NumberFormatChanged();
@@ -129,6 +131,7 @@ class StopwatchForm {
   void place(Control control);
   void startRefresh();
   void holdPointer();
+  void releasePointer();
   void scheduleRefresh();
   void refreshDialIfChanged(std::int32_t elapsed);
   void presentDial(std::int32_t handTime);
@@ -151,6 +154,8 @@ class StopwatchForm {
   bool unloaded_ = false;
   // Whether the periodic event already reported a fault; it stays silent until the next Start or Reset.
   bool timerFaultReported_ = false;
+  // Where the pointer is held, while it is.
+  std::optional<PixelRect> heldArea_;
   // The refresh rate of the screen the window was on at the run's Start.
   double refreshHertz_ = 0.0;
   // The mode the list was last rendered in and how many lines it shows, while

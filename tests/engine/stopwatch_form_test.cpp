@@ -262,6 +262,16 @@ TEST(StopwatchForm, WhileRunningThePointerIsHeldWhereTheWindowIsNowAndLetGoWhile
   f.window.shown = true;
   f.form.ShownChanged();
   EXPECT_EQ(f.cursor.confinedTo, (PixelRect{900, 50, 258, 420}));
+  f.cursor.calls.clear();
+  f.form.ShownChanged();  // a part uncovered: the grab stays as it is
+  EXPECT_TRUE(f.cursor.calls.empty());
+  // The window manager was still placing the window when its move was told.
+  f.window.clientArea = {901, 70, 258, 420};
+  f.form.ShownChanged();
+  EXPECT_EQ(f.cursor.confinedTo, (PixelRect{901, 70, 258, 420}));
+  f.window.clientArea = {901, 70, 516, 840};
+  f.form.ScreenChanged();
+  EXPECT_EQ(f.cursor.confinedTo, (PixelRect{901, 70, 516, 840}));
   f.form.cmdStartClick();
   f.form.PlacementChanged();
   EXPECT_FALSE(f.cursor.confinedTo);

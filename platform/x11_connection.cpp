@@ -63,4 +63,13 @@ xcb_atom_t Atom(xcb_connection_t* connection, QByteArrayView name) {
   return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
+std::vector<xcb_atom_t> AtomList(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property) {
+  constexpr std::uint32_t kMostAtoms = 1024;
+  const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+      connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_ATOM, 0, kMostAtoms), nullptr));
+  if (!reply || reply->format != 32 || reply->type != XCB_ATOM_ATOM) return {};
+  const auto* values = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+  return {values, values + reply->value_len};
+}
+
 }  // namespace tovira::x11

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QWindow;
 
@@ -47,5 +48,9 @@ std::optional<QPoint> RootOrigin(const QWindow* window);
 
 // The atom of the name, XCB_ATOM_NONE if the server cannot give one.
 xcb_atom_t Atom(xcb_connection_t* connection, QByteArrayView name);
+
+// The atoms a property of the window lists (as _NET_WM_STATE does); none when it
+// is missing or holds no atoms.
+std::vector<xcb_atom_t> AtomList(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property);
 
 }  // namespace tovira::x11

@@ -38,13 +38,7 @@ void SendAboveState(xcb_connection_t* connection, xcb_window_t window, bool onTo
 void WriteAboveState(xcb_connection_t* connection, xcb_window_t window, bool onTop) {
   const xcb_atom_t state = x11::Atom(connection, "_NET_WM_STATE");
   const xcb_atom_t above = x11::Atom(connection, "_NET_WM_STATE_ABOVE");
-  const x11::Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-      connection, xcb_get_property(connection, 0, window, state, XCB_ATOM_ATOM, 0, 1024), nullptr));
-  std::vector<xcb_atom_t> atoms;
-  if (reply && reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
-    const auto* values = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-    atoms.assign(values, values + reply->value_len);
-  }
+  std::vector<xcb_atom_t> atoms = x11::AtomList(connection, window, state);
   std::erase(atoms, above);
   if (onTop) {
     atoms.push_back(above);

@@ -7,7 +7,7 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <span>
+#include <vector>
 
 namespace tovira {
 
@@ -60,15 +60,8 @@ void X11HiddenMark::watch(const QWindow& window) {
 void X11HiddenMark::propertyChanged(const xcb_property_notify_event_t&) { read(); }
 
 void X11HiddenMark::read() {
-  constexpr std::uint32_t kMostStates = 64;
-  const auto cookie = xcb_get_property(connection_, 0, window_, property_, XCB_ATOM_ATOM, 0, kMostStates);
-  const x11::Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection_, cookie, nullptr));
-  bool hidden = false;
-  if (reply && reply->format == 32) {
-    const std::span states(static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get())),
-                           static_cast<std::size_t>(xcb_get_property_value_length(reply.get())) / 4);
-    hidden = std::ranges::find(states, hiddenState_) != states.end();
-  }
+  const std::vector<xcb_atom_t> states = x11::AtomList(connection_, window_, property_);
+  const bool hidden = std::ranges::find(states, hiddenState_) != states.end();
   if (hidden == hidden_) return;
   hidden_ = hidden;
   changed_(hidden);

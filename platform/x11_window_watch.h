@@ -65,7 +65,6 @@ class X11HiddenMark final : public X11PropertyWatch {
   // changed(hidden) is called whenever the mark comes or goes.
   explicit X11HiddenMark(std::function<void(bool hidden)> changed) : changed_(std::move(changed)) {}
   void watch(const QWindow& window);
-  bool hidden() const { return hidden_; }
 
  private:
   void propertyChanged(const xcb_property_notify_event_t& event) override;
